@@ -1,0 +1,39 @@
+// The registry as the queries see it: read-only, always below HKEY_LOCAL_MACHINE.
+// On Windows these are the advapi32 calls; elsewhere a stand-in reads a .reg file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+// An open key; nullptr when nothing is open.
+using RegistryKey = void*;
+
+enum class KeyAccess {
+    enumerate,  // subkey enumeration only (KEY_ENUMERATE_SUB_KEYS)
+    read,       // key information, subkeys and values (KEY_READ)
+};
+
+// Opens HKEY_LOCAL_MACHINE\path; an empty path opens HKEY_LOCAL_MACHINE itself.
+RegistryKey open_machine_key(const char* path, KeyAccess access) noexcept;
+
+// Opens the subkey name of an open key.
+RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess access) noexcept;
+
+// Number of subkeys; false when the key cannot be queried.
+bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept;
+
+// Name of the subkey at index, zero-terminated in name (capacity characters with the
+// zero); false when there is no such subkey or its name does not fit.
+bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t capacity) noexcept;
+
+// Reads the value value_name ("" for the default value) into data; size holds the
+// capacity on entry and the byte count on success. False when the value is missing or
+// larger than the capacity.
+bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
+                std::uint32_t& size) noexcept;
+
+void close_key(RegistryKey key) noexcept;
+
+}  // namespace platform

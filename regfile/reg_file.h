@@ -1,0 +1,61 @@
+// Registry export files in the format regedit writes (.reg), read into a tree of keys.
+// The registry stand-in serves this tree to the libraries; the Windows test set-up
+// writes the same tree into the real registry.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace regfile {
+
+// Value types, numbered as the registry numbers them.
+enum ValueType : std::uint32_t {
+    type_none = 0,
+    type_string = 1,
+    type_expandable_string = 2,
+    type_binary = 3,
+    type_dword = 4,
+    type_multi_string = 7,
+    type_qword = 11,
+};
+
+struct Value {
+    std::string name;  // "" is the default value
+    std::uint32_t type = type_none;
+    // The bytes an ANSI query returns: strings in the ANSI code page with their zeros.
+    std::vector<unsigned char> data;
+};
+
+// Registry names are compared without regard to letter case, and keys enumerate in that
+// order, as the registry itself keeps them.
+struct NameOrder {
+    bool operator()(const std::string& left, const std::string& right) const noexcept;
+};
+
+struct Key {
+    std::string name;  // as first spelled in the file
+    std::map<std::string, Key, NameOrder> subkeys;
+    std::vector<Value> values;
+
+    const Key* find_subkey(std::string_view name) const;
+    const Value* find_value(std::string_view name) const;
+};
+
+struct ParseResult {
+    bool ok = false;
+    Key machine;  // HKEY_LOCAL_MACHINE; keys of other hives are read and left out
+    int error_line = 0;
+    std::string error;
+};
+
+// Parses the bytes of a .reg file: "REGEDIT4" or "Windows Registry Editor Version 5.00",
+// in ANSI/UTF-8 or in UTF-16LE with a byte-order mark.
+ParseResult parse(std::string_view bytes);
+
+// Reads and parses the file; a file that cannot be read is an error on line 0.
+ParseResult load(const std::string& path);
+
+}  // namespace regfile

@@ -1,0 +1,105 @@
+// GetQuendrix, GetWexo and _GetZelk@4 against registries of many shapes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/registry_fixture.h"
+#include "support/test_host.h"
+
+namespace {
+
+using testing_support::subkey_lines;
+
+const char* const quendrix = "SOFTWARE\\Korvalis\\Quendrix";
+const char* const strovane = "SOFTWARE\\Korvalis\\Strovane";
+const char* const pellward = "SOFTWARE\\Korvalis\\Pellward";
+
+std::vector<std::string> numbered_subkeys(int count) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) names.push_back(std::to_string(i) + ".0");
+    return names;
+}
+
+struct ProductCase {
+    const char* label;
+    const char* export_name;
+    std::string registry;
+    const char* expected;
+};
+
+const ProductCase product_cases[] = {
+    {"name_with_letter_passed_over", "GetQuendrix", subkey_lines(quendrix, {"5.5", "6.0", "6.0b"}), "6.0"},
+    {"compared_as_numbers", "GetQuendrix", subkey_lines(quendrix, {"5.5", "5.10"}), "5.5"},
+    {"no_numeric_names", "GetQuendrix", subkey_lines(quendrix, {"CurrentVersion", "Settings"}), ""},
+    {"nothing_above_zero", "GetQuendrix", subkey_lines(quendrix, {"0", "-1"}), ""},
+    {"tie_goes_to_later_subkey", "GetQuendrix", subkey_lines(quendrix, {"6.0", "6.00"}), "6.00"},
+    {"three_components_kept_as_spelled", "GetQuendrix", subkey_lines(quendrix, {"5.5", "6.0.1"}), "6.0.1"},
+    {"leading_zero_kept", "GetQuendrix", subkey_lines(quendrix, {"05.5", "5.0"}), "05.5"},
+    {"leading_space_read", "GetQuendrix", subkey_lines(quendrix, {" 7.5", "7.0"}), " 7.5"},
+    {"key_missing", "GetQuendrix", subkey_lines(strovane, {"9.0"}), ""},
+    {"more_than_256_subkeys", "GetQuendrix", subkey_lines(quendrix, numbered_subkeys(300)), "300.0"},
+    {"strovane_read_by_GetWexo", "GetWexo", subkey_lines(strovane, {"2.1", "3.4"}) + subkey_lines(quendrix, {"9.9"}), "3.4"},
+    {"pellward_read_by_GetZelk", "_GetZelk@4", subkey_lines(pellward, {"1.2", "1.10"}) + subkey_lines(quendrix, {"9.9"}), "1.2"},
+};
+
+class ProductVersion : public ::testing::TestWithParam<ProductCase> {};
+
+TEST_P(ProductVersion, ReportsHighestNumericSubkey) {
+    const ProductCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install(c.registry);
+    testing_support::TestHost host("vantrel");
+    ASSERT_TRUE(host.loaded());
+    EXPECT_EQ(host.call(c.export_name), 1);
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersion, ::testing::ValuesIn(product_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A product uninstalled between two calls in the same process is no longer reported.
+TEST(ProductVersionState, NoStaleAnswerAfterUninstall) {
+    testing_support::RegistryFixture registry;
+    testing_support::TestHost host("vantrel");
+    for (const char* export_name : {"GetQuendrix", "GetWexo", "_GetZelk@4"}) {
+        registry.install(subkey_lines(quendrix, {"6.0"}) + subkey_lines(strovane, {"6.0"}) +
+                         subkey_lines(pellward, {"6.0"}));
+        EXPECT_EQ(host.call(export_name), 1);
+        EXPECT_EQ(host.result(), "6.0") << export_name;
+        registry.install(subkey_lines(quendrix, {"Settings"}));
+        EXPECT_EQ(host.call(export_name), 1);
+        EXPECT_EQ(host.result(), "") << export_name;
+    }
+}
+
+struct FaultCase {
+    const char* label;
+    const char* faults;
+    std::vector<std::string> subkeys;
+    const char* expected;
+};
+
+const FaultCase fault_cases[] = {
+    {"count_unknown_tries_first_five", "count", {"1", "2", "3", "4", "5", "6", "7"}, "5"},
+    {"unreadable_name_skipped", "enumerate#2", {"1", "2", "3"}, "2"},
+    {"key_cannot_be_opened", "open", {"1"}, ""},
+};
+
+class ProductVersionFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(ProductVersionFault, FailingRegistryCall) {
+    const FaultCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install(subkey_lines(quendrix, c.subkeys));
+    if (!testing_support::inject_registry_faults(c.faults)) GTEST_SKIP() << "real registry";
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    testing_support::clear_registry_faults();
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFault, ::testing::ValuesIn(fault_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace

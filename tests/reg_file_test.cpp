@@ -1,0 +1,127 @@
+// The .reg reader: the forms regedit writes, and the errors it reports with line numbers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "regfile/reg_file.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const regfile::Key* find_path(const regfile::Key& root, std::vector<std::string> path) {
+    const regfile::Key* key = &root;
+    for (const std::string& name : path) {
+        if (key == nullptr) return nullptr;
+        key = key->find_subkey(name);
+    }
+    return key;
+}
+
+std::string utf16(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+struct ValueCase {
+    const char* label;
+    std::string file;
+    const char* value_name;
+    std::uint32_t type;
+    Bytes data;
+};
+
+const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n";
+const std::string v4 = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n";
+
+const ValueCase value_cases[] = {
+    {"string", v5 + "\"Path\"=\"C:\\\\Dir \\\"x\\\"\"\r\n", "Path", 1, {'C', ':', '\\', 'D', 'i', 'r', ' ', '"', 'x', '"', 0}},
+    {"default_value", v5 + "@=\"d\"\r\n", "", 1, {'d', 0}},
+    {"dword", v5 + "\"N\"=dword:0000010a\r\n", "N", 4, {0x0A, 0x01, 0, 0}},
+    {"binary_continued", v5 + "\"B\"=hex:01,02,\\\r\n  03,ff\r\n", "B", 3, {1, 2, 3, 0xFF}},
+    {"expandable_utf16_narrowed", v5 + "\"E\"=hex(2):25,00,41,00,25,00,00,00\r\n", "E", 2, {'%', 'A', '%', 0}},
+    {"multi_string_utf16_narrowed", v5 + "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n", "M", 7, {'a', 0, 'b', 0, 0}},
+    {"qword", v5 + "\"Q\"=hex(b):01,00,00,00,00,00,00,80\r\n", "Q", 11, {1, 0, 0, 0, 0, 0, 0, 0x80}},
+    {"other_type", v5 + "\"X\"=hex(0):\r\n", "X", 0, {}},
+    {"regedit4_expandable_is_ansi", v4 + "\"E\"=hex(2):41,42,00\n", "E", 2, {'A', 'B', 0}},
+    {"value_name_any_case", v5 + "\"Name\"=\"a\"\r\n", "NAME", 1, {'a', 0}},
+    {"later_line_overrides", v5 + "\"N\"=\"a\"\r\n\"n\"=\"b\"\r\n", "N", 1, {'b', 0}},
+    {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xE9, 't', 0xE9, 0}},
+    {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+};
+
+class RegFileValue : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(RegFileValue, ReadsAsAnAnsiQueryReturnsIt) {
+    const ValueCase& c = GetParam();
+    const regfile::ParseResult parsed = regfile::parse(c.file);
+    ASSERT_TRUE(parsed.ok) << parsed.error_line << ": " << parsed.error;
+    const regfile::Key* key = find_path(parsed.machine, {"SOFTWARE", "T"});
+    ASSERT_NE(key, nullptr);
+    const regfile::Value* value = key->find_value(c.value_name);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->type, c.type);
+    EXPECT_EQ(value->data, c.data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileValue, ::testing::ValuesIn(value_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+struct ErrorCase {
+    const char* label;
+    std::string file;
+    int line;
+};
+
+const ErrorCase error_cases[] = {
+    {"no_header", "[HKEY_LOCAL_MACHINE\\A]\n", 1},
+    {"empty_file", "", 1},
+    {"value_before_key", "REGEDIT4\n\n\"A\"=\"b\"\n", 3},
+    {"unclosed_key", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n", 2},
+    {"unknown_root", "REGEDIT4\n[HKEY_NOWHERE\\A]\n", 2},
+    {"bad_data", v4 + "\"A\"=wat:1\n", 4},
+    {"bad_dword", v4 + "\"A\"=dword:123456789\n", 4},
+    {"bad_hex_byte", v4 + "\"A\"=hex:01,zz\n", 4},
+    {"unclosed_string", v4 + "\"A\"=\"b\n", 4},
+    {"continuation_at_end", v4 + "\"A\"=hex:01,\\\n", 4},
+    {"empty_key_name", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\\\B]\n", 2},
+};
+
+class RegFileError : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(RegFileError, ReportsLine) {
+    const ErrorCase& c = GetParam();
+    const regfile::ParseResult parsed = regfile::parse(c.file);
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ(parsed.error_line, c.line) << parsed.error;
+    EXPECT_FALSE(parsed.error.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileError, ::testing::ValuesIn(error_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(RegFileKeys, DeletionsAndOrder) {
+    const regfile::ParseResult parsed = regfile::parse(
+        "REGEDIT4\n"
+        "[HKEY_LOCAL_MACHINE\\S\\b]\n[HKEY_LOCAL_MACHINE\\S\\A]\n[HKEY_LOCAL_MACHINE\\S\\_x]\n"
+        "[HKEY_LOCAL_MACHINE\\S\\Gone\\Child]\n[HKEY_LOCAL_MACHINE\\S\\Keep]\n\"v\"=\"1\"\n\"w\"=\"2\"\n"
+        "[-HKEY_LOCAL_MACHINE\\S\\Gone]\n[HKEY_LOCAL_MACHINE\\S\\Keep]\n\"v\"=-\n"
+        "[HKEY_CURRENT_USER\\S\\Elsewhere]\n\"v\"=\"1\"\n");
+    ASSERT_TRUE(parsed.ok) << parsed.error_line << ": " << parsed.error;
+    const regfile::Key* s = find_path(parsed.machine, {"s"});
+    ASSERT_NE(s, nullptr);
+    std::vector<std::string> names;
+    for (const auto& entry : s->subkeys) names.push_back(entry.second.name);
+    // Keys enumerate without regard to case, letters compared in upper case.
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "Keep", "_x"}));
+    EXPECT_EQ(s->find_subkey("KEEP")->find_value("v"), nullptr);
+    EXPECT_NE(s->find_subkey("KEEP")->find_value("w"), nullptr);
+    EXPECT_EQ(find_path(parsed.machine, {"S", "Elsewhere"}), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// The registry a test case runs against, given as the body of a .reg file. Natively the
+// stand-in reads it from a file; on Windows it is written into the real registry.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Tests write their keys only below these, so that the Windows side can clear them.
+inline const char* const test_roots[] = {"SOFTWARE\\Korvalis", "SOFTWARE\\VantrelTest"};
+
+class RegistryFixture {
+public:
+    RegistryFixture();
+    ~RegistryFixture();
+    RegistryFixture(const RegistryFixture&) = delete;
+    RegistryFixture& operator=(const RegistryFixture&) = delete;
+
+    // Replaces what the libraries see below the test roots with reg_body: the lines of a
+    // .reg file after its header.
+    void install(const std::string& reg_body);
+
+private:
+    void clear();
+    std::string file_;
+};
+
+// "[HKEY_LOCAL_MACHINE\<path>\<subkey>]" for each subkey, in the order given.
+std::string subkey_lines(const std::string& path, const std::vector<std::string>& subkeys);
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+// Makes the stand-in's registry operations fail (see platform/standin/registry.cpp), for
+// the fault paths a real registry rarely takes. False where the real registry is used and
+// no fault can be injected; the test is then skipped.
+bool inject_registry_faults(const std::string& faults);
+void clear_registry_faults();
+
+}  // namespace testing_support
