@@ -1,6 +1,8 @@
 // Loading a library and finding its exports, as a host does.
 #include "host/library.h"
 
+#include "platform/program_location.h"
+
 namespace host {
 namespace {
 

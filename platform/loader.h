@@ -2,8 +2,6 @@
 // the dynamic loader elsewhere.
 #pragma once
 
-#include <string>
-
 namespace platform {
 
 using LibraryHandle = void*;
@@ -16,10 +14,9 @@ void* find_symbol(LibraryHandle library, const char* name) noexcept;
 
 void free_library(LibraryHandle library) noexcept;
 
-// File name of a library built by this project: "vantrel" -> "vantrel.dll" or "libvantrel.so".
-std::string library_file_name(const std::string& base_name);
-
-// Folder of the running program, ending in its path separator.
-std::string executable_directory();
+// Loads the VISA library from where the system installs it, and from nowhere else: an
+// installer runs elevated, and a library of the same name planted in its folder or the
+// current directory must never be loaded instead. nullptr when VISA is not installed.
+LibraryHandle load_visa_library() noexcept;
 
 }  // namespace platform

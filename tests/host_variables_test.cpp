@@ -9,8 +9,11 @@
 
 #include "host/variable_table.h"
 #include "hostcall/host_call.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 using Variables = std::vector<std::pair<std::string, std::string>>;
 

@@ -6,8 +6,11 @@
 
 #include "support/registry_fixture.h"
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 using testing_support::subkey_lines;
 
@@ -25,7 +28,7 @@ struct ProductCase {
     const char* label;
     const char* export_name;
     std::string registry;
-    const char* expected;
+    std::string expected;
 };
 
 const ProductCase product_cases[] = {
@@ -37,6 +40,9 @@ const ProductCase product_cases[] = {
     {"three_components_kept_as_spelled", "GetQuendrix", subkey_lines(quendrix, {"5.5", "6.0.1"}), "6.0.1"},
     {"leading_zero_kept", "GetQuendrix", subkey_lines(quendrix, {"05.5", "5.0"}), "05.5"},
     {"leading_space_read", "GetQuendrix", subkey_lines(quendrix, {" 7.5", "7.0"}), " 7.5"},
+    {"plus_sign_and_bare_fraction", "GetQuendrix", subkey_lines(quendrix, {".5", "+0.7"}), "+0.7"},
+    {"digits_past_float_precision", "GetQuendrix", subkey_lines(quendrix, {"5.49999999999999999999999", "5.5"}), "5.5"},
+    {"huge_number", "GetQuendrix", subkey_lines(quendrix, {"9.9", std::string(60, '9')}), std::string(60, '9')},
     {"key_missing", "GetQuendrix", subkey_lines(strovane, {"9.0"}), ""},
     {"more_than_256_subkeys", "GetQuendrix", subkey_lines(quendrix, numbered_subkeys(300)), "300.0"},
     {"strovane_read_by_GetWexo", "GetWexo", subkey_lines(strovane, {"2.1", "3.4"}) + subkey_lines(quendrix, {"9.9"}), "3.4"},

@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "regfile/reg_file.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 using Bytes = std::vector<unsigned char>;
 

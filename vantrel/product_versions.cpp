@@ -2,7 +2,6 @@
 // read from the subkey names of the product's registry key.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -33,6 +32,18 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// digits x 10^exponent, rounded once to a float. Powers up to 10^22 are exact doubles,
+// so the usual names ("5.5", "10.25") read exactly as "%f" reads them.
+float scale_by_power_of_ten(double digits, int exponent) {
+    double scaled = digits;
+    for (; exponent > 0 && scaled <= std::numeric_limits<float>::max(); --exponent) scaled *= 10.0;
+    double divisor = 1.0;
+    for (; exponent < 0 && divisor < 1e300; ++exponent) divisor *= 10.0;
+    scaled /= divisor;
+    return scaled > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
+                                                       : static_cast<float>(scaled);
+}
+
 bool holds_letter(const char* text) {
     for (; *text != '\0'; ++text) {
         if ((*text >= 'A' && *text <= 'Z') || (*text >= 'a' && *text <= 'z')) return true;
@@ -41,26 +52,37 @@ bool holds_letter(const char* text) {
 }
 
 // Reads a leading decimal number as "%f" does (white space, sign, digits, one decimal
-// point), but never through the C library's locale, which a host may have changed so
-// that "5.5" would read as 5. Names with an exponent or "inf" hold letters and are
-// passed over anyway.
+// point), without the C library: its reading follows the locale, which a host may have
+// set so that "5.5" reads as 5, and the library's own locale-free reading switches the
+// process locale while it works. Names with an exponent, "inf" or "nan" hold letters and
+// are passed over anyway, so they need no reading here.
 bool read_leading_number(const char* text, float& number) {
     while (is_space(*text)) ++text;
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+') ++text;
     if (!is_digit(*text) && !(*text == '.' && is_digit(text[1]))) return false;
-    const char* end = text + std::strlen(text);
-    float magnitude = 0.0f;
-    const auto [stop, error] = std::from_chars(text, end, magnitude, std::chars_format::general);
-    if (error == std::errc::result_out_of_range) {
-        // Too many digits for a float: "%f" gives infinity, or zero for a tiny fraction.
-        const char* point = std::find(text, stop, '.');
-        const bool whole_part = std::find_if(text, point, [](char c) { return c >= '1' && c <= '9'; }) != point;
-        magnitude = whole_part ? std::numeric_limits<float>::infinity() : 0.0f;
-    } else if (error != std::errc()) {
-        return false;
+    // Up to 19 significant digits are exact in 64 bits; later ones cannot change a float.
+    std::uint64_t digits = 0;
+    int significant = 0;
+    int exponent = 0;
+    bool after_point = false;
+    for (;; ++text) {
+        if (*text == '.' && !after_point) {
+            after_point = true;
+        } else if (is_digit(*text)) {
+            if (significant < 19) {
+                digits = digits * 10 + static_cast<unsigned>(*text - '0');
+                if (digits != 0) ++significant;
+                if (after_point) --exponent;
+            } else if (!after_point) {
+                ++exponent;
+            }
+        } else {
+            break;
+        }
     }
-    number = negative ? -magnitude : magnitude;
+    number = scale_by_power_of_ten(static_cast<double>(digits), exponent);
+    if (negative) number = -number;
     return true;
 }
 

@@ -2,9 +2,6 @@
 #include "platform/loader.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <array>
 
 namespace platform {
 
@@ -20,15 +17,10 @@ void free_library(LibraryHandle library) noexcept {
     if (library != nullptr) dlclose(library);
 }
 
-std::string library_file_name(const std::string& base_name) {
-    return "lib" + base_name + ".so";
-}
-
-std::string executable_directory() {
-    std::array<char, 4096> path{};
-    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    std::string folder(path.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
-    return folder.substr(0, folder.find_last_of('/') + 1);
+// Away from Windows VISA is "libvisa.so", found through the dynamic loader's own search
+// path (which never includes the current directory unless the environment says so).
+LibraryHandle load_visa_library() noexcept {
+    return dlopen("libvisa.so", RTLD_NOW | RTLD_LOCAL);
 }
 
 }  // namespace platform

@@ -46,5 +46,6 @@ check_dll() {
 }
 
 check_dll vantrel.dll GetQuendrix GetWexo _GetZelk@4
+check_dll driver.dll GetHW
 
 [ "$failures" -eq 0 ] || { echo "$failures deliverable check(s) failed"; exit 1; }

@@ -17,4 +17,5 @@ check() {
     fi
 }
 check libvantrel.so GetQuendrix GetWexo GetZelk
+check libdriver.so GetHW
 exit $status

@@ -1,0 +1,79 @@
+// Installing and steering the VISA stand-in for a test case.
+#include "support/visa_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/program_location.h"
+
+namespace testing_support {
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const steering_variables[] = {"VISA_STANDIN_RESOURCES", "VISA_STANDIN_GENERATED",
+                                          "VISA_STANDIN_FAIL"};
+
+std::string variant_path(const std::string& variant) {
+    return platform::executable_directory() + "visa/" + variant + "/" + visa_file_name();
+}
+
+}  // namespace
+
+VisaFixture::VisaFixture()
+    : installed_path_(visa_install_path()),
+      log_path_((fs::temp_directory_path() / "vantrel-visa-test.log").string()) {
+    uninstall();
+    for (const char* name : steering_variables) set_environment(name, "");
+    set_environment("VISA_STANDIN_LOG", log_path_);
+}
+
+VisaFixture::~VisaFixture() {
+    uninstall();
+    if (!planted_path_.empty()) fs::remove(planted_path_);
+    for (const char* name : steering_variables) set_environment(name, "");
+    set_environment("VISA_STANDIN_LOG", "");
+    std::error_code ignored;
+    fs::remove(log_path_, ignored);
+}
+
+void VisaFixture::install(const std::string& variant) {
+    fs::create_directories(fs::path(installed_path_).parent_path());
+    fs::copy_file(variant_path(variant), installed_path_, fs::copy_options::overwrite_existing);
+    std::ofstream(log_path_, std::ios::trunc);
+}
+
+void VisaFixture::uninstall() {
+    std::error_code ignored;
+    fs::remove(installed_path_, ignored);
+    std::ofstream(log_path_, std::ios::trunc);
+}
+
+void VisaFixture::plant_in_current_directory() {
+    planted_path_ = (fs::current_path() / visa_file_name()).string();
+    fs::copy_file(variant_path("planted"), planted_path_, fs::copy_options::overwrite_existing);
+}
+
+void VisaFixture::set_resources(const std::string& descriptors) {
+    set_environment("VISA_STANDIN_RESOURCES", descriptors);
+}
+
+void VisaFixture::set_generated(int count, int length) {
+    set_environment("VISA_STANDIN_GENERATED", std::to_string(count) + "," + std::to_string(length));
+}
+
+void VisaFixture::set_faults(const std::string& faults) {
+    set_environment("VISA_STANDIN_FAIL", faults);
+}
+
+std::vector<std::string> VisaFixture::log() const {
+    std::vector<std::string> lines;
+    std::ifstream file(log_path_);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace testing_support

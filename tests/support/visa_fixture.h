@@ -1,0 +1,43 @@
+// The VISA library a test case runs against: a variant of the VISA stand-in installed
+// where the driver loads VISA from (the system directory on Windows, the dynamic loader's
+// search path elsewhere), steered through the environment, with its event log.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class VisaFixture {
+public:
+    VisaFixture();
+    ~VisaFixture();
+    VisaFixture(const VisaFixture&) = delete;
+    VisaFixture& operator=(const VisaFixture&) = delete;
+
+    // "full", "incomplete" (no viFindNext) or "planted" (reports PLANTED::INSTR).
+    void install(const std::string& variant);
+    void uninstall();
+    // A planted library in the current directory, where a careless search would find it.
+    void plant_in_current_directory();
+
+    void set_resources(const std::string& descriptors);  // separated by "|"
+    void set_generated(int count, int length);
+    void set_faults(const std::string& faults);
+
+    // One line per event of the stand-in since the last install.
+    std::vector<std::string> log() const;
+    std::string installed_path() const { return installed_path_; }
+
+private:
+    std::string installed_path_;
+    std::string log_path_;
+    std::string planted_path_;
+};
+
+// Where the driver looks for VISA, and the stand-in's file name on this platform.
+std::string visa_install_path();
+std::string visa_file_name();
+void set_environment(const std::string& name, const std::string& value);
+
+}  // namespace testing_support

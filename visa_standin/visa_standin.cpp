@@ -1,0 +1,171 @@
+// A small stand-in for the VISA library, for the tests and the demo: no VISA implementation
+// can be installed here. It exports viOpenDefaultRM, viFindRsrc, viFindNext and viClose
+// with VISA's signatures and calling convention (as visa32.dll on Windows, libvisa.so
+// elsewhere) and is steered through the environment:
+//   VISA_STANDIN_RESOURCES  descriptors to report, separated by '|'
+//   VISA_STANDIN_GENERATED  "COUNT,LENGTH": report COUNT descriptors of LENGTH characters
+//   VISA_STANDIN_FAIL       comma-separated faults: "open" (viOpenDefaultRM fails),
+//                           "zero_session" (it succeeds with session 0), "find"
+//                           (viFindRsrc reports VI_ERROR_RSRC_NFOUND), "next_after=N"
+//                           (viFindNext fails after N calls), "count=N" (viFindRsrc
+//                           reports N matches whatever the list holds)
+//   VISA_STANDIN_LOG        a file that receives one line per event: "load PATH",
+//                           "open_rm H", "find H", "close H", "unload"
+// Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
+// "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT it lacks viFindNext.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/visa_api.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#define VISA_STANDIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#include <dlfcn.h>
+#define VISA_STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+#if defined(VISA_STANDIN_PLANTED)
+constexpr bool planted = true;
+#else
+constexpr bool planted = false;
+#endif
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+void log_event(const std::string& event) {
+    const std::string path = environment("VISA_STANDIN_LOG");
+    if (path.empty()) return;
+    if (FILE* log = std::fopen(path.c_str(), "a")) {
+        std::fprintf(log, "%s\n", event.c_str());
+        std::fclose(log);
+    }
+}
+
+// The number after "NAME=" in the fault list, or -1.
+long fault_number(const std::string& faults, const std::string& name) {
+    const std::string list = "," + faults;
+    const auto at = list.find("," + name + "=");
+    return at == std::string::npos ? -1 : std::strtol(list.c_str() + at + name.size() + 2, nullptr, 10);
+}
+
+bool fault(const std::string& name) {
+    return ("," + environment("VISA_STANDIN_FAIL") + ",").find("," + name + ",") != std::string::npos;
+}
+
+std::vector<std::string> generated_resources(const std::string& shape) {
+    std::vector<std::string> resources;
+    const long count = std::strtol(shape.c_str(), nullptr, 10);
+    const auto comma = shape.find(',');
+    const long length = comma == std::string::npos ? 30 : std::strtol(shape.c_str() + comma + 1, nullptr, 10);
+    for (long i = 0; i < count; ++i) {
+        std::string name = "USB0::" + std::to_string(i) + "::";
+        name.resize(length > 9 ? static_cast<std::size_t>(length) - 7 : name.size(), 'x');
+        resources.push_back(name + "::INSTR");
+    }
+    return resources;
+}
+
+std::vector<std::string> resources() {
+    if (planted) return {"PLANTED::INSTR"};
+    const std::string generated = environment("VISA_STANDIN_GENERATED");
+    if (!generated.empty()) return generated_resources(generated);
+    std::vector<std::string> list;
+    const std::string text = environment("VISA_STANDIN_RESOURCES");
+    for (std::size_t start = 0; start < text.size();) {
+        const auto end = std::min(text.find('|', start), text.size());
+        list.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return list;
+}
+
+std::string own_path() {
+#if defined(_WIN32)
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&own_path), &self);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(self, path, MAX_PATH);
+    return path;
+#else
+    Dl_info info{};
+    dladdr(reinterpret_cast<void*>(&own_path), &info);
+    return info.dli_fname != nullptr ? info.dli_fname : "";
+#endif
+}
+
+// Logs loading and unloading, so that a test can see which file was loaded and that it
+// was released again.
+struct LoadLogger {
+    LoadLogger() { log_event("load " + own_path()); }
+    ~LoadLogger() { log_event("unload"); }
+} load_logger;
+
+struct FindState {
+    std::vector<std::string> resources;
+    std::size_t position = 0;
+    long next_calls = 0;
+};
+
+FindState find_state;
+std::uint32_t last_handle = 0;
+
+void copy_descriptor(const std::string& descriptor, char* buffer) {
+    std::snprintf(buffer, visa::find_buffer_size, "%s", descriptor.c_str());
+}
+
+}  // namespace
+
+VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viOpenDefaultRM(visa::Session* session) {
+    if (fault("open")) return static_cast<visa::Status>(0xBFFF0000u + 0x11Au);
+    if (fault("zero_session")) {
+        *session = 0;
+        return visa::success;
+    }
+    *session = ++last_handle;
+    log_event("open_rm " + std::to_string(*session));
+    return visa::success;
+}
+
+VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* expression,
+                                                         visa::FindList* find_list,
+                                                         std::uint32_t* count, char* descriptor) {
+    find_state = FindState{resources(), 0, 0};
+    if (fault("find") || find_state.resources.empty() || std::strcmp(expression, "?*INSTR") != 0) {
+        return visa::error_resource_not_found;
+    }
+    *find_list = ++last_handle;
+    log_event("find " + std::to_string(*find_list));
+    const long forced_count = fault_number(environment("VISA_STANDIN_FAIL"), "count");
+    *count = forced_count >= 0 ? static_cast<std::uint32_t>(forced_count)
+                               : static_cast<std::uint32_t>(find_state.resources.size());
+    copy_descriptor(find_state.resources[find_state.position++], descriptor);
+    return visa::success;
+}
+
+#if !defined(VISA_STANDIN_WITHOUT_FIND_NEXT)
+VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindNext(visa::FindList, char* descriptor) {
+    const long fail_after = fault_number(environment("VISA_STANDIN_FAIL"), "next_after");
+    if (fail_after >= 0 && find_state.next_calls++ >= fail_after) return visa::error_resource_not_found;
+    if (find_state.position >= find_state.resources.size()) return visa::error_resource_not_found;
+    copy_descriptor(find_state.resources[find_state.position++], descriptor);
+    return visa::success;
+}
+#endif
+
+VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viClose(visa::Object object) {
+    log_event("close " + std::to_string(object));
+    return visa::success;
+}
