@@ -1,0 +1,89 @@
+// Fuzzes the registry exports through the stand-in: a registry of keys with names up to 255
+// bytes and values of every type and size is written as a .reg file, then GetQuendrix,
+// GetWexo, _GetZelk@4, GetRegKey and GetRegKeys read it, and MapRegKeys reads GetRegKeys'
+// answer as a script would pass it on.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "fuzz/fuzz_host.h"
+#include "fuzz/fuzz_input.h"
+
+namespace {
+
+const char* const parent_keys[] = {"SOFTWARE\\Korvalis\\Quendrix", "SOFTWARE\\Korvalis\\Strovane",
+                                   "SOFTWARE\\Korvalis\\Pellward", "SOFTWARE\\VantrelTest"};
+const char* const value_names[] = {"", "Path", "path", "InstallDir"};
+
+// Key-name bytes: anything a .reg key line can carry (no backslash, no line break, no zero).
+const std::string name_alphabet = "0123456789....--  abcABCxyzXYZ_[]&%\"\x7f\x80\xe9\xff";
+
+std::string hex_bytes(const std::string& data) {
+    std::string out;
+    char byte[4];
+    for (unsigned char c : data) {
+        std::snprintf(byte, sizeof byte, "%02x,", c);
+        out += byte;
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
+std::string value_line(fuzzing::FuzzInput& input) {
+    const std::string name = value_names[input.number(3)];
+    const std::string quoted = name.empty() ? "@" : "\"" + name + "\"";
+    const std::uint32_t type = input.number(11);
+    // Mostly short texts, now and then one longer than a query buffer.
+    std::string data = input.byte() < 16 ? std::string(900 + input.number(300), 'v') : input.text(60);
+    if (input.byte() & 1) data.push_back('\0');
+    char type_text[16];
+    std::snprintf(type_text, sizeof type_text, "hex(%x):", type);
+    return quoted + "=" + type_text + hex_bytes(data) + "\n";
+}
+
+std::string registry_text(fuzzing::FuzzInput& input) {
+    std::string text = "REGEDIT4\n\n";
+    const std::uint32_t subkeys = input.number(60);
+    for (std::uint32_t i = 0; i < subkeys && !input.empty(); ++i) {
+        const std::string parent = parent_keys[input.number(3)];
+        std::string name = input.byte() < 8 ? std::string(1 + input.number(254), '9') : input.text_of(name_alphabet, 12);
+        if (name.empty() || name.front() == ' ' || name.back() == ' ') name = "k" + name + "k";
+        text += "[HKEY_LOCAL_MACHINE\\" + parent + "\\" + name + "]\n";
+        const std::uint32_t values = input.number(2);
+        for (std::uint32_t v = 0; v < values; ++v) text += value_line(input);
+    }
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = "/tmp/vantrel-fuzz-registry-" + std::to_string(getpid()) + ".reg";
+    fuzzing::FuzzInput input(data, size);
+    const std::string key = parent_keys[input.number(3)];
+    const std::string lower_bound = input.text_of(name_alphabet, 6);
+    const std::string value_name = value_names[input.number(3)];
+    const std::string index = std::to_string(static_cast<int>(input.number(70)) - 2);
+    const std::string selection = input.text_of("ABCDEFGHIJKLMNOPQRSTUVWXYZa", 10);
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        const std::string text = registry_text(input);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    setenv("VANTREL_REGISTRY", path.c_str(), 1);
+
+    int returned = 0;
+    for (const char* product : {"GetQuendrix", "GetWexo", "_GetZelk@4"}) {
+        fuzzing::call_with("vantrel", product, {}, returned, {4, 32, 16});
+    }
+    fuzzing::call_with("vantrel", "GetRegKey", {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", index}}, returned);
+    const std::string list = fuzzing::call_with(
+        "vantrel", "GetRegKeys", {{"REGISTRY_KEY", key}, {"REGISTRY_MIN", lower_bound}, {"REGISTRY_CRT", value_name}},
+        returned);
+    if (returned == -1) return 0;
+    if (list.size() > 1023 || (!list.empty() && list.back() != '\r')) fuzzing::finding("malformed key list");
+    fuzzing::call_with("vantrel", "MapRegKeys", {{"REGISTRY_KEYS", list}, {"REGISTRY_SEL", selection}}, returned);
+    return 0;
+}

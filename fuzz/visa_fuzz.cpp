@@ -1,0 +1,71 @@
+// Fuzzes GetHW through the VISA stand-in: any descriptors, counts and failing calls. The
+// list must stay within 16 KiB, hold whole descriptors of at most 255 characters, and
+// every handle the stand-in handed out must be closed again.
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "fuzz/fuzz_host.h"
+#include "fuzz/fuzz_input.h"
+
+namespace {
+
+const char* const fault_names[] = {"open", "zero_session", "find"};
+
+// Every "open_rm"/"find" handle in the stand-in's log has its "close".
+bool handles_closed(const std::string& log_path) {
+    std::ifstream log(log_path);
+    int open = 0;
+    for (std::string line; std::getline(log, line);) {
+        if (line.rfind("open_rm ", 0) == 0 || line.rfind("find ", 0) == 0) ++open;
+        if (line.rfind("close ", 0) == 0) --open;
+    }
+    return open == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string log_path = "/tmp/vantrel-fuzz-visa-" + std::to_string(getpid()) + ".log";
+    fuzzing::FuzzInput input(data, size);
+    std::string faults;
+    for (const char* fault : fault_names) {
+        if (input.byte() < 24) faults += std::string(fault) + ",";
+    }
+    if (input.byte() & 1) faults += "next_after=" + std::to_string(input.number(300)) + ",";
+    if (input.byte() & 1) faults += "count=" + std::to_string(input.number(0xFFFFFFFFu)) + ",";
+    setenv("VISA_STANDIN_FAIL", faults.c_str(), 1);
+    if (input.byte() < 32) {
+        setenv("VISA_STANDIN_GENERATED",
+               (std::to_string(input.number(400)) + "," + std::to_string(8 + input.number(300))).c_str(), 1);
+        unsetenv("VISA_STANDIN_RESOURCES");
+    } else {
+        std::string resources;
+        for (std::uint32_t n = input.number(40); n > 0 && !input.empty(); --n) {
+            std::string descriptor = input.text(300);
+            for (char& c : descriptor) {
+                if (c == '|' || c == '\0') c = '_';
+            }
+            resources += descriptor + "|";
+        }
+        setenv("VISA_STANDIN_RESOURCES", resources.c_str(), 1);
+        unsetenv("VISA_STANDIN_GENERATED");
+    }
+    std::ofstream(log_path, std::ios::trunc).close();
+    setenv("VISA_STANDIN_LOG", log_path.c_str(), 1);
+
+    int returned = 0;
+    const std::string list = fuzzing::call_with("driver", "GetHW", {}, returned, {4, 32, 20000});
+    if (returned != 1) fuzzing::finding("GetHW returned " + std::to_string(returned));
+    if (list.size() > 16383) fuzzing::finding("list longer than its buffer");
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = std::min(list.find("\r\n", start), list.size());
+        if (end - start > 255) fuzzing::finding("descriptor longer than 255 characters");
+        start = end + 2;
+    }
+    if (!handles_closed(log_path)) fuzzing::finding("a VISA handle was left open");
+    return 0;
+}
