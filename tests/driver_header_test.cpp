@@ -1,0 +1,180 @@
+// GetDriverVer against header files of many shapes, written to the temporary folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "support/test_host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string major_1_minor_2 = "#define XY_MAJOR_VERSION 1\n#define XY_MINOR_VERSION 2\n";
+
+std::string defines(const std::string& major, const std::string& minor) {
+    return "#define XY_MAJOR_VERSION " + major + "\n#define XY_MINOR_VERSION " + minor + "\n";
+}
+
+// Filler lines and then tail, so that tail's last character is character number `length`
+// of the text once carriage-return/line-feed pairs count as one character.
+std::string ending_at(std::size_t length, const std::string& tail, const std::string& line_end) {
+    std::string text;
+    for (std::size_t filled = 0; filled < length - tail.size();) {
+        const std::size_t line = std::min<std::size_t>(64, length - tail.size() - filled);
+        text += std::string(line - 1, '/') + line_end;
+        filled += line;
+    }
+    return text + tail;
+}
+
+// Every byte value but Ctrl-Z, zero bytes included, a few times over.
+std::string binary_junk() {
+    std::string junk;
+    for (int round = 0; round < 4; ++round) {
+        for (int byte = 0; byte < 256; ++byte) {
+            if (byte != 0x1A) junk += static_cast<char>(byte);
+        }
+    }
+    return junk;
+}
+
+const std::string one_megabyte(1 << 20, 'x');
+
+// A file in the temporary folder, removed again when the test ends. Its name differs
+// between files of one run and, most likely, between runs side by side.
+class TemporaryFile {
+public:
+    TemporaryFile(const std::string& contents, std::string name = "") {
+        static const unsigned run = std::random_device{}();
+        static unsigned files = 0;
+        if (name.empty()) name = "driver_header_" + std::to_string(run) + "_" + std::to_string(++files) + ".h";
+        path_ = fs::temp_directory_path() / name;
+        std::ofstream(path_, std::ios::binary) << contents;
+    }
+    ~TemporaryFile() {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    std::string path() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+std::string driver_version(testing_support::TestHost& host, const std::string& path) {
+    host.set("DRIVER_PATH", path);
+    EXPECT_EQ(host.call("GetDriverVer"), 1);
+    return host.result();
+}
+
+struct HeaderCase {
+    const char* label;
+    std::string contents;
+    const char* expected;
+};
+
+const HeaderCase header_cases[] = {
+    {"parenthesised", defines("  (1)", " (2)"), "1.002"},
+    {"several_spaces", defines("   3", "   10"), "3.010"},
+    {"one_space", major_1_minor_2 + "#define XY_OTHER 3\n", "1.002"},
+    {"one_space_at_end_of_file", "#define XY_MAJOR_VERSION 1\n#define XY_MINOR_VERSION 2", "1.002"},
+    {"tabs", "#define XY_MAJOR_VERSION\t1\n#define XY_MINOR_VERSION\t\t2\n", "1.002"},
+    {"blanks_inside_parentheses", defines("( 1 )", "\t(\t2\t)"), "1.002"},
+    {"hexadecimal", defines("(1)", "(0x10)"), "1.016"},
+    {"hexadecimal_upper_case", defines("(1)", "(0X1F)"), "1.031"},
+    {"octal", defines("(1)", "(010)"), "1.008"},
+    {"octal_stops_at_8", defines("(1)", "(08)"), "1.000"},
+    {"minor_1000_carries", defines("1", "1000"), "2.000"},
+    {"minor_above_1000_carries", defines("1", "1234"), "2.234"},
+    {"negative_minor", defines("2", "-1"), "1.999"},
+    {"too_many_digits_wrap", defines("1", "4294967298"), "1.002"},
+    {"suffix_ends_number", defines("2L", "14u"), "2.014"},
+    {"minor_before_major", "#define XY_MINOR_VERSION 14\n#define XY_MAJOR_VERSION 2\n", "2.014"},
+    {"minor_after_major_preferred", "#define A_MINOR_VERSION 9\n" + defines("2", "14"), "2.014"},
+    {"longer_names_passed_over",
+     "#define XY_MAJOR_VERSION_STRING \"9.9\"\n#define XY_MINOR_VERSION_2 99\n" + defines("2", "14"), "2.014"},
+    {"no_marker", "#define XY_VERSION 2\n", "0.000"},
+    {"only_minor_marker", "#define XY_MINOR_VERSION 5\n", "0.000"},
+    {"no_number_after_last_marker", "#define XY_MAJOR_VERSION 3\n#define XY_MINOR_VERSION", "3.000"},
+    {"no_number_before_next_line", "#define XY_MAJOR_VERSION\n7\n#define XY_MINOR_VERSION 2\n", "0.002"},
+    {"name_instead_of_number", defines("2", "XY_BASE"), "2.000"},
+    {"empty_file", "", "0.000"},
+    {"carriage_return_line_feed", "#define XY_MAJOR_VERSION 1\r\n#define XY_MINOR_VERSION 2\r\n", "1.002"},
+    {"ctrl_z_ends_text", "#define XY_MAJOR_VERSION 1\n\x1A\n#define XY_MINOR_VERSION 2\n", "1.000"},
+    {"binary_junk_before", binary_junk() + "\n" + major_1_minor_2, "1.002"},
+    {"binary_junk_only", binary_junk(), "0.000"},
+    {"number_is_10000th_character", ending_at(10000, "#define XY_MAJOR_VERSION 7", "\n"), "7.000"},
+    {"number_is_10001st_character", ending_at(10001, "#define XY_MAJOR_VERSION 7", "\n"), "0.000"},
+    {"limit_counted_after_translation", ending_at(10000, "#define XY_MAJOR_VERSION 7", "\r\n"), "7.000"},
+    {"one_megabyte_after", major_1_minor_2 + one_megabyte, "1.002"},
+    {"one_megabyte_before", one_megabyte + "\n" + major_1_minor_2, "0.000"},
+};
+
+class DriverHeader : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(DriverHeader, ReadsVersion) {
+    const HeaderCase& c = GetParam();
+    TemporaryFile header(c.contents);
+    testing_support::TestHost host("vantrel");
+    ASSERT_TRUE(host.loaded());
+    EXPECT_EQ(driver_version(host, header.path()), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DriverHeader, ::testing::ValuesIn(header_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Paths that name nothing readable give '0.000'.
+struct PathCase {
+    const char* label;
+    std::string path;
+};
+
+const PathCase path_cases[] = {
+    {"missing_file", (fs::temp_directory_path() / "driver_header_missing.h").string()},
+    {"directory", fs::temp_directory_path().string()},
+    {"empty_path", ""},
+};
+
+class DriverHeaderPath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(DriverHeaderPath, GivesZero) {
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(driver_version(host, GetParam().path), "0.000");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DriverHeaderPath, ::testing::ValuesIn(path_cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(DriverHeaderState, UnsetPathGivesZero) {
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetDriverVer"), 1);
+    EXPECT_EQ(host.result(), "0.000");
+}
+
+// A path of 259 characters is read; a longer one is never opened cut to 259, even when
+// that cut names a header.
+TEST(DriverHeaderState, PathOf259CharactersAtMost) {
+    const std::size_t folder_length = (fs::temp_directory_path() / "").string().size();
+    TemporaryFile header(major_1_minor_2, std::string(259 - folder_length, 'h'));
+    ASSERT_EQ(header.path().size(), 259u);
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(driver_version(host, header.path()), "1.002");
+    EXPECT_EQ(driver_version(host, header.path() + "x"), "0.000");
+}
+
+// Every call starts afresh: nothing of an earlier header's text or answer is left over.
+TEST(DriverHeaderState, NoStaleAnswer) {
+    TemporaryFile long_header(std::string(5000, '/') + "\n" + defines("3", "4"));
+    TemporaryFile short_header("#define XY 1\n");
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(driver_version(host, long_header.path()), "3.004");
+    EXPECT_EQ(driver_version(host, short_header.path()), "0.000");
+    EXPECT_EQ(driver_version(host, long_header.path()), "3.004");
+    EXPECT_EQ(driver_version(host, long_header.path() + ".missing"), "0.000");
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// GetDriverVer: an instrument driver's version, read from the _MAJOR_VERSION and
+// _MINOR_VERSION definitions in the driver's header file and handed back as '2.014'.
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "hostcall/host_call.h"
+#include "platform/calling_convention.h"
+
+namespace {
+
+// Only the first 10 000 characters of a header are searched.
+constexpr std::size_t text_capacity = 10000;
+constexpr int end_of_text = 0x1A;  // Ctrl-Z
+
+// Kept for as long as the library is loaded, and overwritten by every call.
+std::array<char, 260> driver_path;
+std::array<char, text_capacity + 1> header_text;  // the text, then a zero
+std::array<char, 256> answer;
+
+struct DriverVersion {
+    std::int32_t major;
+    std::int32_t minor;
+};
+
+// After a carriage return: a line feed makes the pair one line end; anything else is
+// left for the next read and the carriage return stays.
+int line_end_after_return(std::FILE* file) {
+    const int next = std::getc(file);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, file);
+    return '\r';
+}
+
+// Reads the text as text mode delivers it: carriage-return/line-feed pairs as one line
+// feed, and Ctrl-Z ending the text. Done here rather than by the C library, whose text
+// mode does it on Windows only, so that every build reads the same text. The limit
+// counts the characters after that translation.
+std::size_t read_text(std::FILE* file, char* text, std::size_t capacity) {
+    std::size_t length = 0;
+    while (length < capacity) {
+        int c = std::getc(file);
+        if (c == EOF || c == end_of_text) break;
+        if (c == '\r') c = line_end_after_return(file);
+        text[length++] = static_cast<char>(c);
+    }
+    return length;
+}
+
+// Fills header_text from the file DRIVER_PATH names and returns the text's length, 0
+// when there is no file to read. A path too long for its buffer is not opened at all:
+// cut to fit, it would name some other file.
+std::size_t read_driver_header(const HostCallRecord* record) {
+    const std::size_t path_length = hostcall::read_host_variable(record, "DRIVER_PATH", driver_path);
+    std::size_t length = 0;
+    if (path_length > 0 && path_length < driver_path.size()) {
+        if (std::FILE* file = std::fopen(driver_path.data(), "rb")) {
+            length = read_text(file, header_text.data(), text_capacity);
+            std::fclose(file);
+        }
+    }
+    header_text[length] = '\0';
+    return length;
+}
+
+bool is_name_character(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The position just past the first occurrence of marker at or after from that ends a
+// name, or npos. '_MAJOR_VERSION_STRING' holds the marker but defines something else.
+std::size_t find_marker(std::string_view text, std::string_view marker, std::size_t from) {
+    for (std::size_t at = text.find(marker, from); at != std::string_view::npos; at = text.find(marker, at + 1)) {
+        const std::size_t end = at + marker.size();
+        if (end == text.size() || !is_name_character(text[end])) return end;
+    }
+    return std::string_view::npos;
+}
+
+const char* skip_blanks(const char* text) {
+    while (*text == ' ' || *text == '\t') ++text;
+    return text;
+}
+
+// The value of c as a digit in base, or -1 when it is none.
+int digit_value(char c, unsigned base) {
+    int value = -1;
+    if (c >= '0' && c <= '9') value = c - '0';
+    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
+}
+
+// Reads an integer as "%i" does: an optional sign, then "0x" for hexadecimal, a leading
+// "0" for octal, decimal otherwise; 0 when there is none. No white space is skipped, so
+// the number is never taken from another line. Too many digits wrap around in 32 bits,
+// as the C library's "%i" does, rather than overflowing.
+std::int32_t read_integer(const char* text) {
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    if (digit_value(*text, 10) < 0) return 0;
+    unsigned base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && digit_value(text[2], 16) >= 0) {
+        base = 16;
+        text += 2;
+    } else if (text[0] == '0') {
+        base = 8;
+    }
+    std::uint32_t magnitude = 0;
+    for (int digit = digit_value(*text, base); digit >= 0; digit = digit_value(*++text, base)) {
+        magnitude = magnitude * base + static_cast<std::uint32_t>(digit);
+    }
+    return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+}
+
+// The number defined right after a marker: '1', '(1)', '  ( 0x10 )', on the marker's line.
+std::int32_t read_definition(const char* after_marker) {
+    const char* text = skip_blanks(after_marker);
+    if (*text == '(') text = skip_blanks(text + 1);
+    return read_integer(text);
+}
+
+// The text must be followed by a zero, which ends any number read at its end. The minor
+// version is looked for after the major one first, and from the start when it comes first.
+DriverVersion find_version(std::string_view text) {
+    DriverVersion version{0, 0};
+    const std::size_t major_end = find_marker(text, "_MAJOR_VERSION", 0);
+    if (major_end == std::string_view::npos) return version;
+    version.major = read_definition(text.data() + major_end);
+    std::size_t minor_end = find_marker(text, "_MINOR_VERSION", major_end);
+    if (minor_end == std::string_view::npos) minor_end = find_marker(text, "_MINOR_VERSION", 0);
+    if (minor_end != std::string_view::npos) version.minor = read_definition(text.data() + minor_end);
+    return version;
+}
+
+// Writes major + minor / 1000 with three decimals ('2.014'; a minor of 1000 or more
+// carries into the integer part). Counted in thousandths as integers, the text is that of
+// "%.3f" but exact and free of the C library's locale, which a host may have set to write
+// a decimal comma.
+void format_version(const DriverVersion& version, std::array<char, 256>& text) {
+    const std::int64_t thousandths = std::int64_t{version.major} * 1000 + version.minor;
+    const std::uint64_t magnitude = thousandths < 0 ? 0 - static_cast<std::uint64_t>(thousandths)
+                                                    : static_cast<std::uint64_t>(thousandths);
+    char* out = text.data();
+    if (thousandths < 0) *out++ = '-';
+    out = std::to_chars(out, text.data() + text.size(), magnitude / 1000).ptr;
+    const unsigned fraction = static_cast<unsigned>(magnitude % 1000);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + fraction / 100);
+    *out++ = static_cast<char>('0' + fraction / 10 % 10);
+    *out++ = static_cast<char>('0' + fraction % 10);
+    *out = '\0';
+}
+
+}  // namespace
+
+EXPORT_ABI std::int32_t STDCALL_ABI GetDriverVer(HostCallRecord* record) noexcept {
+    const std::size_t length = read_driver_header(record);
+    format_version(find_version(std::string_view(header_text.data(), length)), answer);
+    hostcall::write_result(record, answer.data());
+    return 1;
+}
