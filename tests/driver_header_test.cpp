@@ -8,8 +8,11 @@
 #include <string>
 
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,11 @@
 #include <string>
 
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 // 509 characters: with "1." in front, a value of exactly 511, the most that is compared.
 const std::string long_component(509, 'a');
