@@ -3,11 +3,11 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -19,31 +19,52 @@ constexpr int end_of_text = 0x1A;  // Ctrl-Z
 std::array<char, 260> driver_path;
 std::array<char, text_capacity + 1> header_text;  // the text, then a zero
 std::array<char, 256> answer;
+std::array<unsigned char, 4096> read_chunk;
 
 struct DriverVersion {
     std::int32_t major;
     std::int32_t minor;
 };
 
-// After a carriage return: a line feed makes the pair one line end; anything else is
-// left for the next read and the carriage return stays.
-int line_end_after_return(std::FILE* file) {
-    const int next = std::getc(file);
-    if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, file);
-    return '\r';
-}
+// Bytes of the header file, a chunk at a time, with one byte of look-ahead.
+class HeaderBytes {
+public:
+    explicit HeaderBytes(platform::FileHandle file) : file_(file) {}
+
+    int next() {
+        if (position_ == length_) {
+            length_ = platform::read_file(file_, read_chunk.data(), read_chunk.size());
+            position_ = 0;
+            if (length_ == 0) return end_of_file;
+        }
+        return read_chunk[position_++];
+    }
+
+    // Gives the byte just read back, to be read again.
+    void put_back() { --position_; }
+
+    static constexpr int end_of_file = -1;
+
+private:
+    platform::FileHandle file_;
+    std::size_t length_ = 0;
+    std::size_t position_ = 0;
+};
 
 // Reads the text as text mode delivers it: carriage-return/line-feed pairs as one line
 // feed, and Ctrl-Z ending the text. Done here rather than by the C library, whose text
 // mode does it on Windows only, so that every build reads the same text. The limit
 // counts the characters after that translation.
-std::size_t read_text(std::FILE* file, char* text, std::size_t capacity) {
+std::size_t read_text(HeaderBytes& bytes, char* text, std::size_t capacity) {
     std::size_t length = 0;
     while (length < capacity) {
-        int c = std::getc(file);
-        if (c == EOF || c == end_of_text) break;
-        if (c == '\r') c = line_end_after_return(file);
+        int c = bytes.next();
+        if (c == HeaderBytes::end_of_file || c == end_of_text) break;
+        if (c == '\r') {
+            const int following = bytes.next();
+            if (following == '\n') c = '\n';
+            else if (following != HeaderBytes::end_of_file) bytes.put_back();
+        }
         text[length++] = static_cast<char>(c);
     }
     return length;
@@ -56,9 +77,10 @@ std::size_t read_driver_header(const HostCallRecord* record) {
     const std::size_t path_length = hostcall::read_host_variable(record, "DRIVER_PATH", driver_path);
     std::size_t length = 0;
     if (path_length > 0 && path_length < driver_path.size()) {
-        if (std::FILE* file = std::fopen(driver_path.data(), "rb")) {
-            length = read_text(file, header_text.data(), text_capacity);
-            std::fclose(file);
+        if (platform::FileHandle file = platform::open_file_for_reading(driver_path.data())) {
+            HeaderBytes bytes(file);
+            length = read_text(bytes, header_text.data(), text_capacity);
+            platform::close_file(file);
         }
     }
     header_text[length] = '\0';
