@@ -14,6 +14,7 @@
 #include <new>
 #include <string>
 
+#include "platform/standin/allocation_scope.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
@@ -68,6 +69,7 @@ const regfile::Key* key_of(RegistryKey key) {
 }  // namespace
 
 RegistryKey open_machine_key(const char* path, KeyAccess) noexcept try {
+    const StandinAllocationScope standin;
     if (fault_injected("open")) return nullptr;
     auto snapshot = read_registry_file();
     const regfile::Key& machine = snapshot->machine;
@@ -77,6 +79,7 @@ RegistryKey open_machine_key(const char* path, KeyAccess) noexcept try {
 }
 
 RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcept try {
+    const StandinAllocationScope standin;
     if (parent == nullptr || fault_injected("open_subkey")) return nullptr;
     const OpenKey& open = *static_cast<OpenKey*>(parent);
     return open_below(open.snapshot, *open.key, name);
@@ -85,6 +88,7 @@ RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcep
 }
 
 bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
+    const StandinAllocationScope standin;
     if (key == nullptr || fault_injected("count")) return false;
     count = static_cast<std::uint32_t>(key_of(key)->subkeys.size());
     return true;
@@ -93,6 +97,7 @@ bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
 }
 
 bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t capacity) noexcept try {
+    const StandinAllocationScope standin;
     if (key == nullptr || fault_injected("enumerate") ||
         fault_injected("enumerate#" + std::to_string(index))) {
         return false;
@@ -109,6 +114,7 @@ bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t c
 
 bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
                 std::uint32_t& size) noexcept try {
+    const StandinAllocationScope standin;
     if (key == nullptr || fault_injected("read")) return false;
     const regfile::Value* value = key_of(key)->find_value(value_name != nullptr ? value_name : "");
     if (value == nullptr || value->data.size() > size) return false;
@@ -120,6 +126,7 @@ bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
 }
 
 void close_key(RegistryKey key) noexcept {
+    const StandinAllocationScope standin;
     delete static_cast<OpenKey*>(key);
 }
 

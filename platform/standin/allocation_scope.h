@@ -1,0 +1,23 @@
+// Marks the stand-in's own work (parsing the registry file, the dynamic loader) so that a
+// test counting the heap allocations of an export can leave it aside: the exports must not
+// allocate, while the stand-ins of the registry and VISA, and the loader, may.
+#pragma once
+
+// Defined by a test program that counts allocations; absent everywhere else.
+extern "C" __attribute__((weak)) void vantrel_standin_allocations(int entering);
+
+namespace platform {
+
+class StandinAllocationScope {
+public:
+    StandinAllocationScope() {
+        if (vantrel_standin_allocations != nullptr) vantrel_standin_allocations(1);
+    }
+    ~StandinAllocationScope() {
+        if (vantrel_standin_allocations != nullptr) vantrel_standin_allocations(-1);
+    }
+    StandinAllocationScope(const StandinAllocationScope&) = delete;
+    StandinAllocationScope& operator=(const StandinAllocationScope&) = delete;
+};
+
+}  // namespace platform
