@@ -4,6 +4,19 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VANTREL_POISON_GUARDS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VANTREL_POISON_GUARDS 1
+#endif
+#endif
+
+#if defined(VANTREL_POISON_GUARDS)
+extern "C" void __asan_poison_memory_region(void const volatile* address, std::size_t size);
+extern "C" void __asan_unpoison_memory_region(void const volatile* address, std::size_t size);
+#endif
+
 namespace host {
 namespace {
 
@@ -15,6 +28,20 @@ std::vector<char> guarded_region(std::uint32_t slots, std::uint32_t width) {
     std::fill_n(region.begin(), guard_size, guard_byte);
     std::fill_n(region.end() - guard_size, guard_size, guard_byte);
     return region;
+}
+
+// Under AddressSanitizer the guards are poisoned as well, so that a read past the last
+// slot is caught where it happens, not only a write found afterwards.
+void poison_guards(const std::vector<char>& region, bool poisoned) {
+#if defined(VANTREL_POISON_GUARDS)
+    for (const char* guard : {region.data(), region.data() + region.size() - guard_size}) {
+        if (poisoned) __asan_poison_memory_region(guard, guard_size);
+        else __asan_unpoison_memory_region(guard, guard_size);
+    }
+#else
+    (void)region;
+    (void)poisoned;
+#endif
 }
 
 bool guards_hold(const std::vector<char>& region) {
@@ -42,6 +69,13 @@ VariableTable::VariableTable(TableShape shape)
     record_.count = 0;
     record_.names = names_.data() + guard_size;
     record_.values = values_.data() + guard_size;
+    poison_guards(names_, true);
+    poison_guards(values_, true);
+}
+
+VariableTable::~VariableTable() {
+    poison_guards(names_, false);
+    poison_guards(values_, false);
 }
 
 std::string VariableTable::slot_text(const std::vector<char>& region, std::uint32_t slot,
@@ -96,7 +130,12 @@ HostCallRecord& VariableTable::record(const std::string& result_name) {
 }
 
 bool VariableTable::guards_intact() const {
-    return guards_hold(names_) && guards_hold(values_);
+    poison_guards(names_, false);
+    poison_guards(values_, false);
+    const bool intact = guards_hold(names_) && guards_hold(values_);
+    poison_guards(names_, true);
+    poison_guards(values_, true);
+    return intact;
 }
 
 }  // namespace host

@@ -22,6 +22,10 @@ struct TableShape {
 class VariableTable {
 public:
     explicit VariableTable(TableShape shape = {});
+    ~VariableTable();
+    VariableTable(const VariableTable&) = delete;
+    VariableTable& operator=(const VariableTable&) = delete;
+    VariableTable(VariableTable&&) = default;
 
     // Sets a variable as the host's script does: creates or overwrites, the value cut to the
     // value width. False when the table is full or the wrapped name does not fit a slot.
