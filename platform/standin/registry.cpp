@@ -6,6 +6,13 @@
 // VANTREL_REGISTRY_FAIL makes chosen operations fail, for tests of paths the real
 // registry rarely takes: a comma-separated list of "open", "open_subkey", "count",
 // "enumerate", "read", where "enumerate#N" fails only for subkey index N.
+//
+// VANTREL_REGISTRY_CHANGED and VANTREL_REGISTRY_CHANGE_AFTER stand for a registry that
+// changes while an export works: once N subkeys (N from the second variable) have been
+// opened below a key opened with open_machine_key, the later subkey opens below it see
+// the .reg file named by the first variable instead. Keys already open keep what they saw.
+//
+// Every operation is counted (registry_operations.h) for the benchmark.
 #include "platform/registry.h"
 
 #include <cstdlib>
@@ -15,18 +22,31 @@
 #include <string>
 
 #include "platform/standin/allocation_scope.h"
+#include "platform/standin/registry_operations.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
 namespace {
 
+using Snapshot = std::shared_ptr<const regfile::ParseResult>;
+
+// What a key opened with open_machine_key shares with every key opened below it: the
+// registry they read, and how many subkeys have been opened below it so far.
+struct MainKey {
+    Snapshot snapshot;
+    unsigned long subkey_opens = 0;
+};
+
 struct OpenKey {
-    std::shared_ptr<const regfile::ParseResult> snapshot;
+    std::shared_ptr<MainKey> main;
+    Snapshot snapshot;   // the registry this key was found in
+    std::string path;    // below HKEY_LOCAL_MACHINE
     const regfile::Key* key;
 };
 
-std::shared_ptr<const regfile::ParseResult> read_registry_file() {
-    const char* path = std::getenv("VANTREL_REGISTRY");
+std::uint64_t operations = 0;
+
+Snapshot read_registry_file(const char* path) {
     auto snapshot = std::make_shared<regfile::ParseResult>();
     if (path != nullptr && *path != '\0') *snapshot = regfile::load(path);
     if (!snapshot->ok) snapshot->machine = regfile::Key{};
@@ -38,6 +58,14 @@ bool fault_injected(const std::string& operation) {
     if (faults == nullptr) return false;
     const std::string list = std::string(",") + faults + ",";
     return list.find("," + operation + ",") != std::string::npos;
+}
+
+// Switches the registry seen below main to the changed one when its turn has come.
+void apply_registry_change(MainKey& main) {
+    const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
+    const char* after = std::getenv("VANTREL_REGISTRY_CHANGE_AFTER");
+    if (changed == nullptr || after == nullptr) return;
+    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = read_registry_file(changed);
 }
 
 // Walks a backslash-separated path; an empty path is the key itself.
@@ -55,11 +83,11 @@ const regfile::Key* find_key(const regfile::Key& root, const std::string& path) 
     return key;
 }
 
-RegistryKey open_below(std::shared_ptr<const regfile::ParseResult> snapshot,
-                       const regfile::Key& root, const char* path) {
-    const regfile::Key* key = find_key(root, path != nullptr ? path : "");
+RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path) {
+    Snapshot snapshot = main->snapshot;
+    const regfile::Key* key = find_key(snapshot->machine, path);
     if (key == nullptr) return nullptr;
-    return new (std::nothrow) OpenKey{std::move(snapshot), key};
+    return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
 
 const regfile::Key* key_of(RegistryKey key) {
@@ -68,27 +96,40 @@ const regfile::Key* key_of(RegistryKey key) {
 
 }  // namespace
 
+std::uint64_t registry_operations() noexcept {
+    return operations;
+}
+
 RegistryKey open_machine_key(const char* path, KeyAccess) noexcept try {
     const StandinAllocationScope standin;
+    ++operations;
     if (fault_injected("open")) return nullptr;
-    auto snapshot = read_registry_file();
-    const regfile::Key& machine = snapshot->machine;
-    return open_below(std::move(snapshot), machine, path);
+    auto main = std::make_shared<MainKey>();
+    main->snapshot = read_registry_file(std::getenv("VANTREL_REGISTRY"));
+    return open_path(std::move(main), path != nullptr ? path : "");
 } catch (...) {
     return nullptr;
 }
 
+// The subkey is looked up by its whole path in the registry the main key sees now, which
+// is the one it was opened in unless the registry has changed meanwhile.
 RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcept try {
     const StandinAllocationScope standin;
+    ++operations;
     if (parent == nullptr || fault_injected("open_subkey")) return nullptr;
     const OpenKey& open = *static_cast<OpenKey*>(parent);
-    return open_below(open.snapshot, *open.key, name);
+    apply_registry_change(*open.main);
+    ++open.main->subkey_opens;
+    const std::string below = name != nullptr ? name : "";
+    if (open.path.empty() || below.empty()) return open_path(open.main, open.path + below);
+    return open_path(open.main, open.path + "\\" + below);
 } catch (...) {
     return nullptr;
 }
 
 bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
     const StandinAllocationScope standin;
+    ++operations;
     if (key == nullptr || fault_injected("count")) return false;
     count = static_cast<std::uint32_t>(key_of(key)->subkeys.size());
     return true;
@@ -98,6 +139,7 @@ bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
 
 bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t capacity) noexcept try {
     const StandinAllocationScope standin;
+    ++operations;
     if (key == nullptr || fault_injected("enumerate") ||
         fault_injected("enumerate#" + std::to_string(index))) {
         return false;
@@ -115,6 +157,7 @@ bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t c
 bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
                 std::uint32_t& size) noexcept try {
     const StandinAllocationScope standin;
+    ++operations;
     if (key == nullptr || fault_injected("read")) return false;
     const regfile::Value* value = key_of(key)->find_value(value_name != nullptr ? value_name : "");
     if (value == nullptr || value->data.size() > size) return false;
@@ -127,6 +170,7 @@ bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
 
 void close_key(RegistryKey key) noexcept {
     const StandinAllocationScope standin;
+    if (key != nullptr) ++operations;
     delete static_cast<OpenKey*>(key);
 }
 

@@ -21,9 +21,16 @@ public:
     // .reg file after its header.
     void install(const std::string& reg_body);
 
+    // Makes the registry change while an export works: once `opens` subkeys have been opened
+    // below the key an export opened, it sees reg_body instead of what install() gave. False
+    // where the real registry is used and its changes cannot be timed so; the test is then
+    // skipped.
+    bool change_after_subkey_opens(unsigned long opens, const std::string& reg_body);
+
 private:
     void clear();
     std::string file_;
+    std::string changed_file_;
 };
 
 // "[HKEY_LOCAL_MACHINE\<path>\<subkey>]" for each subkey, in the order given.

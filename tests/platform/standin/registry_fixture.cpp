@@ -10,20 +10,39 @@
 namespace testing_support {
 
 RegistryFixture::RegistryFixture()
-    : file_("/tmp/vantrel-test-" + std::to_string(getpid()) + ".reg") {}
+    : file_("/tmp/vantrel-test-" + std::to_string(getpid()) + ".reg"),
+      changed_file_("/tmp/vantrel-test-" + std::to_string(getpid()) + "-changed.reg") {}
 
 RegistryFixture::~RegistryFixture() {
     clear();
 }
 
+namespace {
+
+void write_reg_file(const std::string& file, const std::string& reg_body) {
+    std::ofstream(file, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n" << reg_body;
+}
+
+}  // namespace
+
 void RegistryFixture::install(const std::string& reg_body) {
-    std::ofstream(file_, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n" << reg_body;
+    write_reg_file(file_, reg_body);
     setenv("VANTREL_REGISTRY", file_.c_str(), 1);
+}
+
+bool RegistryFixture::change_after_subkey_opens(unsigned long opens, const std::string& reg_body) {
+    write_reg_file(changed_file_, reg_body);
+    setenv("VANTREL_REGISTRY_CHANGED", changed_file_.c_str(), 1);
+    setenv("VANTREL_REGISTRY_CHANGE_AFTER", std::to_string(opens).c_str(), 1);
+    return true;
 }
 
 void RegistryFixture::clear() {
     unsetenv("VANTREL_REGISTRY");
+    unsetenv("VANTREL_REGISTRY_CHANGED");
+    unsetenv("VANTREL_REGISTRY_CHANGE_AFTER");
     std::remove(file_.c_str());
+    std::remove(changed_file_.c_str());
 }
 
 }  // namespace testing_support

@@ -42,6 +42,10 @@ void RegistryFixture::install(const std::string& reg_body) {
     for (const auto& entry : parsed.machine.subkeys) write_key(HKEY_LOCAL_MACHINE, entry.second);
 }
 
+bool RegistryFixture::change_after_subkey_opens(unsigned long, const std::string&) {
+    return false;
+}
+
 void RegistryFixture::clear() {
     for (const char* root : test_roots) RegDeleteTreeA(HKEY_LOCAL_MACHINE, root);
 }
