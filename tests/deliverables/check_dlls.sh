@@ -45,7 +45,7 @@ check_dll() {
     echo "ok   $(basename "$dll"): pei-i386, DYNAMIC_BASE, NX_COMPAT, $(wc -c < "$dll") bytes"
 }
 
-check_dll vantrel.dll GetQuendrix GetWexo _GetZelk@4 GreaterEqual GetDriverVer GetRegKey MapRegKeys
+check_dll vantrel.dll GetQuendrix GetWexo _GetZelk@4 GreaterEqual GetDriverVer GetRegKey MapRegKeys GetRegKeys
 check_dll driver.dll GetHW
 
 [ "$failures" -eq 0 ] || { echo "$failures deliverable check(s) failed"; exit 1; }

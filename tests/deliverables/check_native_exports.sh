@@ -16,6 +16,6 @@ check() {
         echo "$library exports: $(echo "$actual" | tr '\n' ' ')"
     fi
 }
-check libvantrel.so GetQuendrix GetWexo GetZelk GreaterEqual GetDriverVer GetRegKey MapRegKeys
+check libvantrel.so GetQuendrix GetWexo GetZelk GreaterEqual GetDriverVer GetRegKey MapRegKeys GetRegKeys
 check libdriver.so GetHW
 exit $status
