@@ -110,7 +110,6 @@ const CollectionCase collection_cases[] = {
     {"small_letter_first", versions({{"Abc", path_is("1")}, {"abd", path_is("2")}, {"Zz1", path_is("3")}, {"zz", path_is("4")}}),
      "zz\rabd\rZz1\rAbc\r"},
     {"high_bytes_before_ascii", versions({{"zz", path_is("1")}, {"\xE9t\xE9", path_is("2")}}), "\xE9t\xE9\rzz\r"},
-    {"high_byte_lower_bound", versions({{"zz", path_is("1")}, {"\xE9t\xE9", path_is("2")}}), "\xE9t\xE9\r", 1, "\xE0"},
     {"default_value_when_unset", versions({{"5.0", "@=\"a\""}, {"5.5", path_is("b")}}), "5.0\r", 1, nullptr, nullptr},
     {"value_of_1024_bytes_listed", versions({{"5.0", path_is(std::string(1023, 'v'))}}), "5.0\r"},
     {"value_over_1024_bytes_passed_over", versions({{"5.0", path_is(std::string(1024, 'v'))}, {"4.0", path_is("a")}}), "4.0\r"},
@@ -120,7 +119,6 @@ const CollectionCase collection_cases[] = {
     {"dword_read_as_text", versions({{"5.0", "\"Path\"=dword:00000041"}, {"5.5", path_is("a")}}), "5.5\r"},
     {"zero_dword_is_empty", versions({{"5.0", "\"Path\"=dword:00000000"}}), ""},
     {"binary_ends_at_byte_count", versions({{"5.0", path_is("ABCD")}, {"5.5", "\"Path\"=hex:41,42"}}), "5.5\r5.0\r"},
-    {"binary_matches_string", versions({{"5.0", path_is("ab")}, {"5.5", "\"Path\"=hex:41,42"}}), "5.5\r"},
     {"binary_of_1024_bytes_held_whole",
      versions({{"5.0", binary_path(std::string(1024, 'v'))}, {"5.5", binary_path(std::string(1023, 'v') + "w")}}),
      "5.5\r5.0\r"},
@@ -172,7 +170,6 @@ const ChangeCase change_cases[] = {
     {"equal_but_for_case_kept", {{"5.0", path_is("a")}, {"5.5", path_is("A")}, {"6.0", path_is("c")}}, "6.0\r5.5\r5.0\r"},
     {"subkey_deleted", {{"5.0", path_is("a")}, {"6.0", path_is("c")}}, "6.0\r5.0\r"},
     {"value_deleted", {{"5.0", path_is("a")}, {"5.5", ""}, {"6.0", path_is("c")}}, "6.0\r5.0\r"},
-    {"value_grown_past_1024_bytes", {{"5.0", path_is("a")}, {"5.5", path_is(std::string(1024, 'b'))}, {"6.0", path_is("c")}}, "6.0\r5.0\r"},
     {"subkey_added_not_listed", {{"5.0", path_is("a")}, {"5.5", path_is("b")}, {"5.7", path_is("d")}, {"6.0", path_is("c")}}, "6.0\r5.5\r5.0\r"},
 };
 
@@ -244,7 +241,6 @@ const HandOverCase hand_over_cases[] = {
      long_name('n', 255, '1') + "&5.0&"},
     {"whole_list_of_1023_characters", versions(full_output_versions), "DCBA",
      std::string(255, 'z') + "&" + std::string(255, 'y') + "&" + std::string(255, 'x') + "&" + std::string(254, 'w') + "&"},
-    {"empty_list", versions({{"5.0", ""}}), "A", ""},
 };
 
 class SubkeyCollectionHandOver : public ::testing::TestWithParam<HandOverCase> {};
