@@ -4,8 +4,11 @@
 #include <string>
 
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 const char* const three_versions = "6.0\r5.5\r5.0\r";
 

@@ -7,8 +7,11 @@
 
 #include "support/registry_fixture.h"
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 const char* const versions_key = "SOFTWARE\\VantrelTest\\Versions";
 

@@ -5,8 +5,11 @@
 
 #include "support/registry_fixture.h"
 #include "support/test_host.h"
+#include "support/case_label.h"
 
 namespace {
+
+using testing_support::operator<<;
 
 using testing_support::subkey_lines;
 
