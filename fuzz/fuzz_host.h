@@ -32,7 +32,7 @@ inline bool call_export(const std::string& library, const std::string& name, hos
 // Sets variables on a table wide enough for them, calls the export, returns its answer.
 inline std::string call_with(const std::string& library, const std::string& name,
                              const std::vector<std::pair<std::string, std::string>>& variables,
-                             int& returned, host::TableShape shape = {16, 32, 64 * 1024}) {
+                             int& returned, host::TableShape shape = {16, 32, 4096}) {
     host::VariableTable table(shape);
     for (const auto& [variable, value] : variables) table.set(variable, value);
     returned = -1;
