@@ -109,3 +109,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFault, ::testing::ValuesIn(fault_c
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
+
+namespace {
+
+// A registry file the stand-in cannot read is an empty registry, never a crash: a product
+// key on the lines before the fault is not seen either.
+struct BrokenFileCase {
+    const char* label;
+    std::string bytes;
+};
+
+const BrokenFileCase broken_files[] = {
+    {"bad_value_data", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\6.0]\n\"A\"=wat\n"},
+    {"no_header", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\6.0]\n"},
+    {"cut_short", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\6.0]\n\"A\"=hex:01,\\\n"},
+    {"binary_junk", std::string("\xFF\xFE\x00\xD8[\x00\n\x00", 8)},
+};
+
+class ProductVersionBrokenFile : public ::testing::TestWithParam<BrokenFileCase> {};
+
+TEST_P(ProductVersionBrokenFile, ReadsAsEmptyRegistry) {
+    testing_support::RegistryFixture registry;
+    if (!testing_support::install_registry_file(registry, GetParam().bytes)) GTEST_SKIP() << "real registry";
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionBrokenFile, ::testing::ValuesIn(broken_files),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace

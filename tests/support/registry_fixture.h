@@ -20,6 +20,8 @@ public:
     // Replaces what the libraries see below the test roots with reg_body: the lines of a
     // .reg file after its header.
     void install(const std::string& reg_body);
+    // The stand-in's file; empty where the real registry is used.
+    const std::string& file() const { return file_; }
 
     // Makes the registry change while an export works: once `opens` subkeys have been opened
     // below the key an export opened, it sees reg_body instead of what install() gave. False
@@ -44,6 +46,10 @@ namespace testing_support {
 // the fault paths a real registry rarely takes. False where the real registry is used and
 // no fault can be injected; the test is then skipped.
 bool inject_registry_faults(const std::string& faults);
+
+// Makes the stand-in read file_bytes as its .reg file, malformed or not. False where the
+// real registry is used; the test is then skipped.
+bool install_registry_file(RegistryFixture& fixture, const std::string& file_bytes);
 void clear_registry_faults();
 
 }  // namespace testing_support

@@ -59,3 +59,13 @@ void clear_registry_faults() {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+bool install_registry_file(RegistryFixture& fixture, const std::string& file_bytes) {
+    std::ofstream(fixture.file(), std::ios::binary) << file_bytes;
+    setenv("VANTREL_REGISTRY", fixture.file().c_str(), 1);
+    return true;
+}
+
+}  // namespace testing_support

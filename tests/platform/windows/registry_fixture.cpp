@@ -61,3 +61,11 @@ bool inject_registry_faults(const std::string&) {
 void clear_registry_faults() {}
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+bool install_registry_file(RegistryFixture&, const std::string&) {
+    return false;
+}
+
+}  // namespace testing_support
