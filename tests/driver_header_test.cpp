@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "support/endless_file.h"
 #include "support/test_host.h"
 #include "support/case_label.h"
 
@@ -178,6 +179,20 @@ TEST(DriverHeaderState, NoStaleAnswer) {
     EXPECT_EQ(driver_version(host, short_header.path()), "0.000");
     EXPECT_EQ(driver_version(host, long_header.path()), "3.004");
     EXPECT_EQ(driver_version(host, long_header.path() + ".missing"), "0.000");
+}
+
+}  // namespace
+
+namespace {
+
+// A path naming a pipe or device is not read: reading it could wait for ever, and an
+// installer waiting on it would hang.
+TEST(DriverHeaderState, PipeIsNotRead) {
+    testing_support::EndlessFile pipe;
+    testing_support::TestHost host("vantrel");
+    host.set("DRIVER_PATH", pipe.path());
+    EXPECT_EQ(host.call("GetDriverVer"), 1);
+    EXPECT_EQ(host.result(), "0.000");
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// A path that opens but whose reading never ends: a pipe whose writer never writes.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+class EndlessFile {
+public:
+    EndlessFile();
+    ~EndlessFile();
+    EndlessFile(const EndlessFile&) = delete;
+    EndlessFile& operator=(const EndlessFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    void* writer_ = nullptr;
+};
+
+}  // namespace testing_support
