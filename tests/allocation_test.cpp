@@ -35,7 +35,6 @@ TEST_P(ExportAllocations, None) {
     EXPECT_EQ(returned, 1) << "the export did no work to count";
 }
 
-INSTANTIATE_TEST_SUITE_P(Exports, ExportAllocations, ::testing::ValuesIn(testing_support::every_export),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Exports, ExportAllocations, ::testing::ValuesIn(testing_support::every_export), testing_support::by_label);
 
 }  // namespace

@@ -128,8 +128,7 @@ TEST_P(DriverHeader, ReadsVersion) {
     EXPECT_EQ(driver_version(host, header.path()), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverHeader, ::testing::ValuesIn(header_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, DriverHeader, ::testing::ValuesIn(header_cases), testing_support::by_label);
 
 // Paths that name nothing readable give '0.000'.
 struct PathCase {
@@ -150,8 +149,7 @@ TEST_P(DriverHeaderPath, GivesZero) {
     EXPECT_EQ(driver_version(host, GetParam().path), "0.000");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DriverHeaderPath, ::testing::ValuesIn(path_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, DriverHeaderPath, ::testing::ValuesIn(path_cases), testing_support::by_label);
 
 TEST(DriverHeaderState, UnsetPathGivesZero) {
     testing_support::TestHost host("vantrel");

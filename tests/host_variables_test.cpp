@@ -75,8 +75,7 @@ TEST_P(ReadHostVariable, CopiesBoundedValue) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReadHostVariable, ::testing::ValuesIn(read_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, ReadHostVariable, ::testing::ValuesIn(read_cases), testing_support::by_label);
 
 struct WriteCase {
     const char* label;
@@ -117,8 +116,7 @@ TEST_P(WriteHostVariable, WritesWithinSlots) {
     EXPECT_TRUE(table.guards_intact());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WriteHostVariable, ::testing::ValuesIn(write_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, WriteHostVariable, ::testing::ValuesIn(write_cases), testing_support::by_label);
 
 // Records a host could hand over by mistake: nothing is read through a null address and
 // nothing is written.

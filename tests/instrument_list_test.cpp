@@ -76,8 +76,7 @@ TEST_P(InstrumentList, ListsDescriptors) {
     expect_handles_closed(visa.log());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InstrumentList, ::testing::ValuesIn(instrument_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, InstrumentList, ::testing::ValuesIn(instrument_cases), testing_support::by_label);
 
 // 200 descriptors of 100 characters overflow the 16 KiB list: it keeps the 160 that fit
 // whole with their separators (160 * 100 + 159 * 2 = 16318 characters; one more would

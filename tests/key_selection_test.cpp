@@ -63,7 +63,6 @@ TEST_P(KeySelection, PicksLinesByLetter) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, KeySelection, ::testing::ValuesIn(selection_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, KeySelection, ::testing::ValuesIn(selection_cases), testing_support::by_label);
 
 }  // namespace

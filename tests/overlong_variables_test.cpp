@@ -91,7 +91,6 @@ TEST_P(OverlongVariable, RefusedNotCut) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, OverlongVariable, ::testing::ValuesIn(overlong_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, OverlongVariable, ::testing::ValuesIn(overlong_cases), testing_support::by_label);
 
 }  // namespace

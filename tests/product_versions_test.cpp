@@ -61,8 +61,7 @@ TEST_P(ProductVersion, ReportsHighestNumericSubkey) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ProductVersion, ::testing::ValuesIn(product_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersion, ::testing::ValuesIn(product_cases), testing_support::by_label);
 
 // A product uninstalled between two calls in the same process is no longer reported.
 TEST(ProductVersionState, NoStaleAnswerAfterUninstall) {
@@ -105,8 +104,7 @@ TEST_P(ProductVersionFault, FailingRegistryCall) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFault, ::testing::ValuesIn(fault_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFault, ::testing::ValuesIn(fault_cases), testing_support::by_label);
 
 }  // namespace
 
@@ -136,7 +134,6 @@ TEST_P(ProductVersionBrokenFile, ReadsAsEmptyRegistry) {
     EXPECT_EQ(host.result(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionBrokenFile, ::testing::ValuesIn(broken_files),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionBrokenFile, ::testing::ValuesIn(broken_files), testing_support::by_label);
 
 }  // namespace

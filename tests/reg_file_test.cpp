@@ -72,8 +72,7 @@ TEST_P(RegFileValue, ReadsAsAnAnsiQueryReturnsIt) {
     EXPECT_EQ(value->data, c.data);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegFileValue, ::testing::ValuesIn(value_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileValue, ::testing::ValuesIn(value_cases), testing_support::by_label);
 
 struct ErrorCase {
     const char* label;
@@ -105,8 +104,7 @@ TEST_P(RegFileError, ReportsLine) {
     EXPECT_FALSE(parsed.error.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegFileError, ::testing::ValuesIn(error_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileError, ::testing::ValuesIn(error_cases), testing_support::by_label);
 
 TEST(RegFileKeys, DeletionsAndOrder) {
     const regfile::ParseResult parsed = regfile::parse(

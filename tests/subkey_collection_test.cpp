@@ -155,8 +155,7 @@ TEST_P(SubkeyCollection, ListsQualifyingSubkeys) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollection, ::testing::ValuesIn(collection_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollection, ::testing::ValuesIn(collection_cases), testing_support::by_label);
 
 // The registry changes after the three subkeys 5.0, 5.5 and 6.0 (values a, b, c) have been
 // collected and before their values are read again.
@@ -190,8 +189,7 @@ TEST_P(SubkeyCollectionChange, ReReadsValuesBeforeListing) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionChange, ::testing::ValuesIn(change_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionChange, ::testing::ValuesIn(change_cases), testing_support::by_label);
 
 struct FaultCase {
     const char* label;
@@ -223,8 +221,7 @@ TEST_P(SubkeyCollectionFault, FailingRegistryCall) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionFault, ::testing::ValuesIn(fault_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionFault, ::testing::ValuesIn(fault_cases), testing_support::by_label);
 
 // GetRegKeys' list stored in REGISTRY_KEYS by the host, then picked from by MapRegKeys.
 struct HandOverCase {
@@ -262,7 +259,6 @@ TEST_P(SubkeyCollectionHandOver, MapRegKeysPicksFromList) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionHandOver, ::testing::ValuesIn(hand_over_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionHandOver, ::testing::ValuesIn(hand_over_cases), testing_support::by_label);
 
 }  // namespace

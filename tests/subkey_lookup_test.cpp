@@ -53,8 +53,7 @@ TEST_P(SubkeyLookup, NamesSubkeyAtIndex) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubkeyLookup, ::testing::ValuesIn(lookup_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyLookup, ::testing::ValuesIn(lookup_cases), testing_support::by_label);
 
 // The walk a script does: index 0, 1, ... until the call fails, each name exactly once.
 TEST(SubkeyLookupWalk, SeesEverySubkeyOnce) {

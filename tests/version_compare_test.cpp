@@ -71,8 +71,7 @@ TEST_P(VersionCompare, AnswersByReturnValueOnly) {
     EXPECT_EQ(host.result(), "<unset>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, VersionCompare, ::testing::ValuesIn(compare_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, VersionCompare, ::testing::ValuesIn(compare_cases), testing_support::by_label);
 
 // Values of more than 511 characters are compared on their first 511 only.
 struct LongValueCase {
@@ -99,8 +98,7 @@ TEST_P(VersionCompareLongValue, ComparesFirst511Characters) {
     EXPECT_EQ(host.result(), "<unset>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, VersionCompareLongValue, ::testing::ValuesIn(long_value_cases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, VersionCompareLongValue, ::testing::ValuesIn(long_value_cases), testing_support::by_label);
 
 // The result variable keeps what it held: GreaterEqual writes no variable at all.
 TEST(VersionCompareState, ResultVariableUntouched) {
