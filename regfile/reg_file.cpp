@@ -96,10 +96,12 @@ public:
     Key run() {
         read_header();
         for (position_ = header_index_ + 1; position_ < lines_.size(); ++position_) {
-            read_line();
+            read_entry();
         }
         return std::move(machine_);
     }
+
+    std::vector<Warning> take_warnings() { return std::move(warnings_); }
 
 private:
     enum class Target { none, machine_key, elsewhere };
@@ -127,6 +129,17 @@ private:
         fail("empty file: no registry header");
     }
 
+    // Reads the key or value starting at the current line. One that cannot be read is
+    // skipped, with the lines it continued onto, and noted under its first line.
+    void read_entry() {
+        const int first_line = lines_[position_].number;
+        try {
+            read_line();
+        } catch (const ParseFailure& failure) {
+            warnings_.push_back({first_line, failure.message});
+        }
+    }
+
     void read_line() {
         const std::string_view text = trim(lines_[position_].text);
         if (text.empty() || text.front() == ';') return;
@@ -136,6 +149,8 @@ private:
     }
 
     void read_key_line(std::string_view text) {
+        // Until this line is read whole, the values below it belong to no key of the file.
+        target_ = Target::elsewhere;
         const auto close = text.rfind(']');
         if (close == std::string_view::npos || !trim(text.substr(close + 1)).empty()) {
             fail("a key line must end with ']'");
@@ -333,6 +348,7 @@ private:
     std::size_t header_index_ = 0;
     bool utf16_data_ = true;
     Key machine_;
+    std::vector<Warning> warnings_;
     Key* current_ = nullptr;
     Target target_ = Target::none;
 };
@@ -361,7 +377,9 @@ const Value* Key::find_value(std::string_view wanted) const {
 ParseResult parse(std::string_view bytes) {
     ParseResult result;
     try {
-        result.machine = Parser(split_lines(decode_file(bytes))).run();
+        Parser parser(split_lines(decode_file(bytes)));
+        result.machine = parser.run();
+        result.warnings = parser.take_warnings();
         result.ok = true;
     } catch (const ParseFailure& failure) {
         result.error_line = failure.line;

@@ -44,15 +44,26 @@ struct Key {
     const Value* find_value(std::string_view name) const;
 };
 
+// A line that could not be read and was skipped.
+struct Warning {
+    int line = 0;
+    std::string message;
+};
+
 struct ParseResult {
     bool ok = false;
     Key machine;  // HKEY_LOCAL_MACHINE; keys of other hives are read and left out
     int error_line = 0;
     std::string error;
+    std::vector<Warning> warnings;  // lines skipped, in file order; the parser prints nothing
 };
 
 // Parses the bytes of a .reg file: "REGEDIT4" or "Windows Registry Editor Version 5.00",
-// in ANSI/UTF-8 or in UTF-16LE with a byte-order mark.
+// in ANSI/UTF-8 (a UTF-8 byte-order mark is passed over) or in UTF-16LE with a byte-order
+// mark. Blanks around the header and every other line are ignored. Only a missing header
+// makes the file unreadable: a line that cannot be read is skipped with a warning, as
+// regedit skips it (a malformed key line skips the values below it too), and the rest is
+// read.
 ParseResult parse(std::string_view bytes);
 
 // Reads and parses the file; a file that cannot be read is an error on line 0.

@@ -1,4 +1,4 @@
-// The .reg reader: the forms regedit writes, and the errors it reports with line numbers.
+// The .reg reader: the forms regedit writes, and the lines it skips with their line numbers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,6 +56,10 @@ const ValueCase value_cases[] = {
     {"later_line_overrides", v5 + "\"N\"=\"a\"\r\n\"n\"=\"b\"\r\n", "N", 1, {'b', 0}},
     {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xE9, 't', 0xE9, 0}},
     {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    // Beyond what regedit reads: blanks after the header, and a UTF-8 mark before REGEDIT4.
+    {"header_trailing_blanks", "Windows Registry Editor Version 5.00 \t\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n"
+                               "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    {"utf8_byte_order_mark_regedit4", "\xEF\xBB\xBF" + v4 + "\"S\"=\"x\"\n", "S", 1, {'x', 0}},
 };
 
 class RegFileValue : public ::testing::TestWithParam<ValueCase> {};
@@ -64,6 +68,7 @@ TEST_P(RegFileValue, ReadsAsAnAnsiQueryReturnsIt) {
     const ValueCase& c = GetParam();
     const regfile::ParseResult parsed = regfile::parse(c.file);
     ASSERT_TRUE(parsed.ok) << parsed.error_line << ": " << parsed.error;
+    EXPECT_TRUE(parsed.warnings.empty()) << parsed.warnings.front().line << ": " << parsed.warnings.front().message;
     const regfile::Key* key = find_path(parsed.machine, {"SOFTWARE", "T"});
     ASSERT_NE(key, nullptr);
     const regfile::Value* value = key->find_value(c.value_name);
@@ -74,6 +79,7 @@ TEST_P(RegFileValue, ReadsAsAnAnsiQueryReturnsIt) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegFileValue, ::testing::ValuesIn(value_cases), testing_support::by_label);
 
+// Only a file without a registry header is refused whole.
 struct ErrorCase {
     const char* label;
     std::string file;
@@ -83,15 +89,7 @@ struct ErrorCase {
 const ErrorCase error_cases[] = {
     {"no_header", "[HKEY_LOCAL_MACHINE\\A]\n", 1},
     {"empty_file", "", 1},
-    {"value_before_key", "REGEDIT4\n\n\"A\"=\"b\"\n", 3},
-    {"unclosed_key", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n", 2},
-    {"unknown_root", "REGEDIT4\n[HKEY_NOWHERE\\A]\n", 2},
-    {"bad_data", v4 + "\"A\"=wat:1\n", 4},
-    {"bad_dword", v4 + "\"A\"=dword:123456789\n", 4},
-    {"bad_hex_byte", v4 + "\"A\"=hex:01,zz\n", 4},
-    {"unclosed_string", v4 + "\"A\"=\"b\n", 4},
-    {"continuation_at_end", v4 + "\"A\"=hex:01,\\\n", 4},
-    {"empty_key_name", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\\\B]\n", 2},
+    {"blank_lines_only", "\n  \n", 1},
 };
 
 class RegFileError : public ::testing::TestWithParam<ErrorCase> {};
@@ -105,6 +103,70 @@ TEST_P(RegFileError, ReportsLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegFileError, ::testing::ValuesIn(error_cases), testing_support::by_label);
+
+// A line that cannot be read is skipped with one warning naming its line (the first line
+// of a continued value), and the file is read on: the value before it, the value after it
+// (unless the skipped line was a key line, whose values belong to no key) and the next key.
+struct SkippedLineCase {
+    const char* label;
+    std::string line;  // line 5 of the file, and any lines it continues onto
+    bool value_after_kept;
+};
+
+const SkippedLineCase skipped_line_cases[] = {
+    {"unknown_data", "\"A\"=wat:1\n", true},
+    {"dword_nine_digits", "\"A\"=dword:123456789\n", true},
+    {"dword_no_digits", "\"A\"=dword:\n", true},
+    {"bad_hex_byte", "\"A\"=hex:01,zz\n", true},
+    {"bad_hex_type", "\"A\"=hex(zz):01\n", true},
+    {"bad_byte_on_continued_line", "\"A\"=hex:01,\\\n  zz\n", true},
+    {"unclosed_string", "\"A\"=\"b\n", true},
+    {"text_after_string", "\"A\"=\"b\" c\n", true},
+    {"no_equals_sign", "\"A\" \"b\"\n", true},
+    {"neither_key_nor_value", "A=b\n", true},
+    {"unclosed_key", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\V\n", false},
+    {"unknown_root", "[HKEY_NOWHERE\\V]\n", false},
+    {"empty_key_name", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\\V]\n", false},
+    {"whole_hive_deleted", "[-HKEY_LOCAL_MACHINE]\n", false},
+};
+
+class RegFileSkippedLine : public ::testing::TestWithParam<SkippedLineCase> {};
+
+TEST_P(RegFileSkippedLine, WarnsAndReadsTheRest) {
+    const SkippedLineCase& c = GetParam();
+    const regfile::ParseResult parsed = regfile::parse(
+        v4 + "\"Before\"=\"1\"\n" + c.line + "\"After\"=\"2\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\U]\n\"Last\"=\"3\"\n");
+    ASSERT_TRUE(parsed.ok) << parsed.error_line << ": " << parsed.error;
+    ASSERT_EQ(parsed.warnings.size(), 1u);
+    EXPECT_EQ(parsed.warnings[0].line, 5);
+    EXPECT_FALSE(parsed.warnings[0].message.empty());
+    const regfile::Key* t = find_path(parsed.machine, {"SOFTWARE", "T"});
+    ASSERT_NE(t, nullptr);
+    EXPECT_NE(t->find_value("Before"), nullptr);
+    EXPECT_EQ(t->find_value("A"), nullptr);
+    EXPECT_EQ(t->find_value("After") != nullptr, c.value_after_kept);
+    EXPECT_EQ(find_path(parsed.machine, {"SOFTWARE", "V"}), nullptr);
+    const regfile::Key* u = find_path(parsed.machine, {"SOFTWARE", "U"});
+    ASSERT_NE(u, nullptr);
+    EXPECT_NE(u->find_value("Last"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileSkippedLine, ::testing::ValuesIn(skipped_line_cases), testing_support::by_label);
+
+// Every skipped line is noted, in file order: a value before any key, and a value
+// continued past the end of the file.
+TEST(RegFileSkippedLines, EachNotedInOrder) {
+    const regfile::ParseResult parsed = regfile::parse(
+        "REGEDIT4\n\n\"A\"=\"b\"\n[HKEY_LOCAL_MACHINE\\T]\n\"C\"=\"d\"\n\"E\"=hex:01,\\\n");
+    ASSERT_TRUE(parsed.ok);
+    ASSERT_EQ(parsed.warnings.size(), 2u);
+    EXPECT_EQ(parsed.warnings[0].line, 3);
+    EXPECT_EQ(parsed.warnings[1].line, 6);
+    const regfile::Key* t = find_path(parsed.machine, {"T"});
+    ASSERT_NE(t, nullptr);
+    EXPECT_NE(t->find_value("C"), nullptr);
+    EXPECT_EQ(t->find_value("E"), nullptr);
+}
 
 TEST(RegFileKeys, DeletionsAndOrder) {
     const regfile::ParseResult parsed = regfile::parse(

@@ -39,6 +39,11 @@ void RegistryFixture::install(const std::string& reg_body) {
     clear();
     const regfile::ParseResult parsed = regfile::parse("Windows Registry Editor Version 5.00\r\n\r\n" + reg_body);
     if (!parsed.ok) throw std::runtime_error("test registry: line " + std::to_string(parsed.error_line) + ": " + parsed.error);
+    // A fixture is written whole: a line the reader would skip is a mistake in the test.
+    if (!parsed.warnings.empty()) {
+        const regfile::Warning& skipped = parsed.warnings.front();
+        throw std::runtime_error("test registry: line " + std::to_string(skipped.line) + ": " + skipped.message);
+    }
     for (const auto& entry : parsed.machine.subkeys) write_key(HKEY_LOCAL_MACHINE, entry.second);
 }
 
