@@ -116,6 +116,14 @@ const HeaderCase header_cases[] = {
     {"limit_counted_after_translation", ending_at(10000, "#define XY_MAJOR_VERSION 7", "\r\n"), "7.000"},
     {"one_megabyte_after", major_1_minor_2 + one_megabyte, "1.002"},
     {"one_megabyte_before", one_megabyte + "\n" + major_1_minor_2, "0.000"},
+    // The first definitions count, whatever they define: in headers of the IVI style an
+    // attribute identifier, or the class specification's version, can come first.
+    {"attribute_identifier_first",
+     "#define XY123_ATTR_DRIVER_MAJOR_VERSION (XY123_ATTR_BASE + 503L)\n"
+     "#define XY123_ATTR_DRIVER_MINOR_VERSION (XY123_ATTR_BASE + 504L)\n" + defines("(2)", "(14)"), "0.000"},
+    {"class_specification_first",
+     "#define XY123_CLASS_SPEC_MAJOR_VERSION (4)\n#define XY123_CLASS_SPEC_MINOR_VERSION (1)\n" +
+         defines("(2)", "(14)"), "4.001"},
 };
 
 class DriverHeader : public ::testing::TestWithParam<HeaderCase> {};
