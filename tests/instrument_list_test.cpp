@@ -9,6 +9,13 @@
 #include "support/visa_fixture.h"
 #include "support/case_label.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+
+#include "platform/loader.h"
+#include "platform/windows/loader_calls.h"
+#endif
+
 namespace {
 
 using testing_support::operator<<;
@@ -132,5 +139,81 @@ TEST(InstrumentListLoading, NoStaleList) {
     host.call("GetHW");
     EXPECT_EQ(host.result(), "");
 }
+
+#if defined(_WIN32)
+// The libraries visa32.dll imports are found beside it in the system folder: a helper of
+// the same name planted beside the installer or in the current directory never loads.
+struct HelperCase {
+    const char* label;
+    bool beside_program;
+    bool in_current_directory;
+};
+
+const HelperCase helper_cases[] = {
+    {"none_planted", false, false},
+    {"planted_beside_program", true, false},
+    {"planted_in_current_directory", false, true},
+    {"planted_in_both", true, true},
+};
+
+class InstrumentListHelper : public ::testing::TestWithParam<HelperCase> {};
+
+TEST_P(InstrumentListHelper, SystemFolderHelperLoaded) {
+    const HelperCase& c = GetParam();
+    VisaFixture visa;
+    visa.install("with_helper");
+    if (c.beside_program) visa.plant_helper_beside_program();
+    if (c.in_current_directory) visa.plant_helper_in_current_directory();
+    testing_support::TestHost host("driver");
+    EXPECT_EQ(host.call("GetHW"), 1);
+    EXPECT_EQ(host.result(), "HELPER::SYSTEM::INSTR");
+    EXPECT_EQ(GetModuleHandleA(testing_support::visa_helper_file_name().c_str()), nullptr) << "helper left loaded";
+    expect_handles_closed(visa.log());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstrumentListHelper, ::testing::ValuesIn(helper_cases), testing_support::by_label);
+
+// Where the system rejects the search flags, as an invalid parameter, VISA is loaded by its
+// full path alone; any other failure is VISA not loading, and nothing is tried after it.
+struct FallbackCase {
+    const char* label;
+    DWORD error;  // what the load with search flags fails with; 0: it is not made to fail
+    bool loaded;
+};
+
+const FallbackCase fallback_cases[] = {
+    {"flags_accepted", 0, true},
+    {"flags_rejected_full_path_alone", ERROR_INVALID_PARAMETER, true},
+    {"not_found_not_retried", ERROR_MOD_NOT_FOUND, false},
+    {"access_denied_not_retried", ERROR_ACCESS_DENIED, false},
+};
+
+DWORD injected_load_error = 0;
+
+HMODULE WINAPI failing_load_library_ex(LPCSTR, HANDLE, DWORD) {
+    SetLastError(injected_load_error);
+    return nullptr;
+}
+
+class VisaLoaderFallback : public ::testing::TestWithParam<FallbackCase> {};
+
+TEST_P(VisaLoaderFallback, FullPathOnlyWhenFlagsRejected) {
+    const FallbackCase& c = GetParam();
+    VisaFixture visa;
+    visa.install("full");
+    injected_load_error = c.error;
+    if (c.error != 0) platform::load_library_ex = failing_load_library_ex;
+    const platform::LibraryHandle library = platform::load_visa_library();
+    platform::load_library_ex = LoadLibraryExA;
+    ASSERT_EQ(library != nullptr, c.loaded);
+    if (library == nullptr) return;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(static_cast<HMODULE>(library), path, MAX_PATH);
+    platform::free_library(library);
+    EXPECT_EQ(lstrcmpiA(path, visa.installed_path().c_str()), 0) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VisaLoaderFallback, ::testing::ValuesIn(fallback_cases), testing_support::by_label);
+#endif
 
 }  // namespace

@@ -13,6 +13,8 @@
 //                           "open_rm H", "find H", "close H", "unload"
 // Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
 // "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT it lacks viFindNext.
+// Built with VISA_STANDIN_WITH_HELPER (Windows only) it imports visahelp.dll and reports
+// the one descriptor that helper names, so a test sees which helper the loader found.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +33,10 @@
 
 #include "platform/standin/allocation_scope.h"
 #define VISA_STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+#if defined(VISA_STANDIN_WITH_HELPER)
+extern "C" __declspec(dllimport) const char* visa_helper_descriptor();
 #endif
 
 namespace {
@@ -88,6 +94,9 @@ std::vector<std::string> generated_resources(const std::string& shape) {
 
 std::vector<std::string> resources() {
     if (planted) return {"PLANTED::INSTR"};
+#if defined(VISA_STANDIN_WITH_HELPER)
+    return {visa_helper_descriptor()};
+#endif
     const std::string generated = environment("VISA_STANDIN_GENERATED");
     if (!generated.empty()) return generated_resources(generated);
     std::vector<std::string> list;

@@ -5,13 +5,19 @@
 # Windows may relocate (dynamic base) and keep data non-executable (NX), with no section
 # both writable and executable; and, from the link maps, none of the C++ library's
 # streams or locales linked in (they would bring the locale machinery into the installer).
-# usage: check_dlls.sh OBJDUMP DIR MAPDIR
+# Release grade: a version resource holding the project's version; no link time stamped
+# in; structured exceptions declared as a binary analyzer expects of a DLL in an elevated
+# process (NO_SEH, and nothing in the code that registers a handler); and the stack
+# protector linked in statically and used by the project's own code.
+# usage: check_dlls.sh OBJDUMP DIR MAPDIR VERSION
 set -eu
 objdump=$1
 dir=$2
 mapdir=${3:-$2}
+version=${4:-}
 failures=0
 
+nm=$(echo "$objdump" | sed 's/objdump$/nm/')
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 exports_of() {
@@ -49,14 +55,49 @@ check_dll() {
     [ -z "$writable_code" ] || fail "$(basename "$dll") has writable code sections: $writable_code"
     echo "ok   $(basename "$dll"): pei-i386, DYNAMIC_BASE, NX_COMPAT, no writable code, $(wc -c < "$dll") bytes"
     check_runtime_pieces "$name"
+    check_release_grade "$name" "$headers"
     check_stdcall "$@"
+}
+
+check_release_grade() {
+    name=$1; dll=$dir/$1; headers=$2
+    before=$failures
+    strings=$(echo "$objdump" | sed 's/objdump$/strings/')
+    resource=$("$strings" -e l "$dll")
+    for field in FileVersion ProductVersion FileDescription OriginalFilename InternalName ProductName LegalCopyright; do
+        echo "$resource" | grep -qx "$field" || fail "$name: no $field in its version resource"
+    done
+    [ -z "$version" ] || echo "$resource" | grep -qx "$version" || fail "$name: version $version not in its resource"
+    echo "$headers" | grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970' || fail "$name: a link time is stamped in"
+    echo "$headers" | grep -q "^[[:space:]]*NO_SEH\$" || fail "$name is not marked NO_SEH"
+    # A handler is registered by writing the head of the chain at fs:0; nothing may.
+    registrations=$("$objdump" -d "$dll" | grep -cE '%fs:0x0([^0-9a-fx]|$)' || true)
+    [ "$registrations" -eq 0 ] || fail "$name touches the exception handler chain at fs:0 ($registrations places)"
+    map=$mapdir/${name%.dll}.map
+    grep -q 'libssp\.a(ssp\.o)' "$map" || fail "$name: the stack protector's runtime is not linked in statically"
+    objects=$(own_objects "$map")
+    protected=$(for object in $objects; do "$nm" -u "$object" | grep -l '__stack_chk_fail$' || true; done | wc -l)
+    [ "$protected" -gt 0 ] || fail "$name: none of the project's code calls the stack protector's check"
+    [ "$failures" -ne "$before" ] ||
+        echo "ok   $name: version resource ($version), no time stamp, NO_SEH and no handler registered," \
+             "stack protector from libssp.a, checked in $protected of its $(echo "$objects" | wc -w) objects"
+}
+
+# The project's object files linked into a DLL, as its link map names them.
+own_objects() {
+    grep -oE 'CMakeFiles/[^ ()]*\.obj|lib[a-z_]*\.a\([^)]*\.cpp\.obj\)' "$1" | sort -u | while read -r entry; do
+        case $entry in
+            CMakeFiles/*) echo "$mapdir/$entry" ;;
+            *) library=${entry%%.a(*}; member=${entry#*(}; member=${member%)}
+               find "$mapdir/CMakeFiles/${library#lib}.dir" -name "$member" ;;
+        esac
+    done
 }
 
 # The .def names the functions undecorated and the linker's stdcall fix-up finds them, so
 # a function that lost its stdcall would still link and export; only its compiled name
 # tells: a stdcall function of one 4-byte argument is "_Name@4".
 check_stdcall() {
-    nm=$(echo "$objdump" | sed 's/objdump$/nm/')
     before=$failures
     symbols=$(find "$mapdir/CMakeFiles" -name '*.obj' -exec "$nm" -g --defined-only {} + | awk '{print $3}')
     for export in "$@"; do

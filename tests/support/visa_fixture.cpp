@@ -14,14 +14,20 @@ namespace {
 const char* const steering_variables[] = {"VISA_STANDIN_RESOURCES", "VISA_STANDIN_GENERATED",
                                           "VISA_STANDIN_FAIL"};
 
-std::string variant_path(const std::string& variant) {
-    return platform::executable_directory() + "visa/" + variant + "/" + visa_file_name();
+std::string variant_path(const std::string& variant, const std::string& file_name = visa_file_name()) {
+    return platform::executable_directory() + "visa/" + variant + "/" + file_name;
+}
+
+void remove_file(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
 }
 
 }  // namespace
 
 VisaFixture::VisaFixture()
     : installed_path_(visa_install_path()),
+      helper_path_((fs::path(installed_path_).parent_path() / visa_helper_file_name()).string()),
       log_path_((fs::temp_directory_path() / "vantrel-visa-test.log").string()) {
     uninstall();
     for (const char* name : steering_variables) set_environment(name, "");
@@ -30,7 +36,7 @@ VisaFixture::VisaFixture()
 
 VisaFixture::~VisaFixture() {
     uninstall();
-    if (!planted_path_.empty()) fs::remove(planted_path_);
+    for (const std::string& path : planted_paths_) remove_file(path);
     for (const char* name : steering_variables) set_environment(name, "");
     set_environment("VISA_STANDIN_LOG", "");
     std::error_code ignored;
@@ -40,18 +46,36 @@ VisaFixture::~VisaFixture() {
 void VisaFixture::install(const std::string& variant) {
     fs::create_directories(fs::path(installed_path_).parent_path());
     fs::copy_file(variant_path(variant), installed_path_, fs::copy_options::overwrite_existing);
+    if (variant == "with_helper") {
+        fs::copy_file(variant_path("helper", visa_helper_file_name()), helper_path_,
+                      fs::copy_options::overwrite_existing);
+    }
     std::ofstream(log_path_, std::ios::trunc);
 }
 
 void VisaFixture::uninstall() {
-    std::error_code ignored;
-    fs::remove(installed_path_, ignored);
+    remove_file(installed_path_);
+    remove_file(helper_path_);
     std::ofstream(log_path_, std::ios::trunc);
 }
 
+void VisaFixture::plant(const std::string& source, const std::string& path) {
+    planted_paths_.push_back(path);
+    fs::copy_file(source, path, fs::copy_options::overwrite_existing);
+}
+
 void VisaFixture::plant_in_current_directory() {
-    planted_path_ = (fs::current_path() / visa_file_name()).string();
-    fs::copy_file(variant_path("planted"), planted_path_, fs::copy_options::overwrite_existing);
+    plant(variant_path("planted"), (fs::current_path() / visa_file_name()).string());
+}
+
+void VisaFixture::plant_helper_beside_program() {
+    plant(variant_path("helper_planted", visa_helper_file_name()),
+          platform::executable_directory() + visa_helper_file_name());
+}
+
+void VisaFixture::plant_helper_in_current_directory() {
+    plant(variant_path("helper_planted", visa_helper_file_name()),
+          (fs::current_path() / visa_helper_file_name()).string());
 }
 
 void VisaFixture::set_resources(const std::string& descriptors) {

@@ -15,11 +15,17 @@ public:
     VisaFixture(const VisaFixture&) = delete;
     VisaFixture& operator=(const VisaFixture&) = delete;
 
-    // "full", "incomplete" (no viFindNext) or "planted" (reports PLANTED::INSTR).
+    // "full", "incomplete" (no viFindNext) or "planted" (reports PLANTED::INSTR); on
+    // Windows also "with_helper", installed with the helper library it imports, whose
+    // descriptor it reports (HELPER::SYSTEM::INSTR).
     void install(const std::string& variant);
     void uninstall();
     // A planted library in the current directory, where a careless search would find it.
     void plant_in_current_directory();
+    // A planted helper library (reporting HELPER::PLANTED::INSTR) beside the program or in
+    // the current directory, where the search for what VISA imports must not look.
+    void plant_helper_beside_program();
+    void plant_helper_in_current_directory();
 
     void set_resources(const std::string& descriptors);  // separated by "|"
     void set_generated(int count, int length);
@@ -30,14 +36,19 @@ public:
     std::string installed_path() const { return installed_path_; }
 
 private:
+    void plant(const std::string& variant, const std::string& path);
+
     std::string installed_path_;
+    std::string helper_path_;
     std::string log_path_;
-    std::string planted_path_;
+    std::vector<std::string> planted_paths_;
 };
 
-// Where the driver looks for VISA, and the stand-in's file name on this platform.
+// Where the driver looks for VISA, and the stand-in's (and its helper's) file name on this
+// platform.
 std::string visa_install_path();
 std::string visa_file_name();
+std::string visa_helper_file_name();
 void set_environment(const std::string& name, const std::string& value);
 
 }  // namespace testing_support

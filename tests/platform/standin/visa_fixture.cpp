@@ -17,6 +17,10 @@ std::string visa_file_name() {
     return "libvisa.so";
 }
 
+std::string visa_helper_file_name() {
+    return "libvisahelp.so";
+}
+
 void set_environment(const std::string& name, const std::string& value) {
     if (value.empty()) {
         unsetenv(name.c_str());

@@ -1,0 +1,35 @@
+#!/bin/sh
+# The release zip: named for the version, holding exactly the two DLLs of this build, the
+# installer authors' reference and SHA256SUMS that match them; and made twice, some
+# seconds apart, the same bytes.
+# usage: check_release.sh SOURCE_DIR BUILD_DIR VERSION
+set -eu
+source=$1
+build=$2
+version=$3
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-release-check.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+release() { VANTREL_RELEASE_BUILT=1 VANTREL_RELEASE_BUILD="$build" "$source/scripts/release" "$1" >/dev/null; }
+release "$scratch/first"
+sleep 2  # a zip time stamp counts in two-second steps
+release "$scratch/second"
+
+zip=vantrel-$version.zip
+[ -f "$scratch/first/$zip" ] || { echo "FAIL no $zip: $(ls "$scratch/first")"; exit 1; }
+entries=$(unzip -Z1 "$scratch/first/$zip" | tr '\n' ' ')
+[ "$entries" = "vantrel.dll driver.dll reference.md SHA256SUMS " ] || fail "$zip holds: $entries"
+mkdir "$scratch/unpacked"
+unzip -q "$scratch/first/$zip" -d "$scratch/unpacked"
+(cd "$scratch/unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
+for dll in vantrel.dll driver.dll; do
+    cmp -s "$scratch/unpacked/$dll" "$build/bin/$dll" || fail "$dll in the zip is not the built one"
+done
+cmp -s "$scratch/unpacked/reference.md" "$source/docs/reference.md" || fail "reference.md is not docs/reference.md"
+first=$(sha256sum < "$scratch/first/$zip" | cut -d' ' -f1)
+second=$(sha256sum < "$scratch/second/$zip" | cut -d' ' -f1)
+[ "$first" = "$second" ] || fail "two runs give different zips: $first, $second"
+[ "$failures" -eq 0 ] || exit 1
+echo "ok   $zip: $entries; SHA256SUMS matches; the same zip twice ($first)"
