@@ -74,13 +74,18 @@ check_release_grade() {
     registrations=$("$objdump" -d "$dll" | grep -cE '%fs:0x0([^0-9a-fx]|$)' || true)
     [ "$registrations" -eq 0 ] || fail "$name touches the exception handler chain at fs:0 ($registrations places)"
     map=$mapdir/${name%.dll}.map
-    grep -q 'libssp\.a(ssp\.o)' "$map" || fail "$name: the stack protector's runtime is not linked in statically"
+    # The guard comes from the DLL's own code, seeded from KERNEL32 alone; the toolchain's
+    # runtime, which seeds it through the CryptoAPI while the DLL loads, is not linked.
+    ! grep -q 'libssp\.a(ssp\.o)' "$map" || fail "$name: the toolchain's stack protector runtime is linked in"
+    grep -qE 'stack_guard\.cpp\.obj.*_imp__QueryPerformanceCounter' "$map" ||
+        fail "$name: the stack protector's guard is not seeded by the DLL's own code"
+    ! "$objdump" -p "$dll" | grep -q 'Crypt' || fail "$name imports a CryptoAPI function"
     objects=$(own_objects "$map")
     protected=$(for object in $objects; do "$nm" -u "$object" | grep -l '__stack_chk_fail$' || true; done | wc -l)
     [ "$protected" -gt 0 ] || fail "$name: none of the project's code calls the stack protector's check"
     [ "$failures" -ne "$before" ] ||
         echo "ok   $name: version resource ($version), no time stamp, NO_SEH and no handler registered," \
-             "stack protector from libssp.a, checked in $protected of its $(echo "$objects" | wc -w) objects"
+             "stack protector with its own guard, checked in $protected of its $(echo "$objects" | wc -w) objects"
 }
 
 # The project's object files linked into a DLL, as its link map names them.
