@@ -4,7 +4,6 @@
 #include <fstream>
 #include <ostream>
 #include <sstream>
-#include <vector>
 
 #include "hostsim/escapes.h"
 
@@ -29,36 +28,49 @@ std::vector<std::string> words(const std::string& text) {
     return all;
 }
 
+// How a step ended: done (an expectation met), an expectation missed, or failed to run.
+enum class StepResult { done, missed, failed };
+
+// The words after "call LIBRARY EXPORT" come in pairs: "into NAME", "expect N".
+bool is_call_shape(const std::vector<std::string>& arguments) {
+    return arguments.size() >= 2 && arguments.size() % 2 == 0;
+}
+
+// A step that failed to run left its expectation undecided.
+Outcome outcome_of(StepResult result) {
+    if (result == StepResult::done) return Outcome::met;
+    return result == StepResult::missed ? Outcome::missed : Outcome::not_reached;
+}
+
 class ScriptRunner {
 public:
     ScriptRunner(Session& session, std::string default_result, std::ostream& out)
         : session_(session), default_result_(std::move(default_result)), out_(out) {}
 
-    bool step(const std::string& command, const std::string& rest, std::string& error) {
-        if (command == "echo") {
-            out_ << rest << '\n';
-            return true;
+    StepResult step(const Step& step, std::string& error) {
+        if (step.command == "echo") {
+            out_ << step.rest << '\n';
+            return StepResult::done;
         }
-        if (command == "set") return session_.assign(rest, error);
-        if (command == "call") return call(words(rest), error);
-        if (command == "expect") return expect(rest, error);
-        error = "unknown step '" + command + "' (echo, set, call, expect)";
-        return false;
+        if (step.command == "set") return session_.assign(step.rest, error) ? StepResult::done : StepResult::failed;
+        if (step.command == "call") return call(words(step.rest), error);
+        if (step.command == "expect") return expect(step.rest, error);
+        error = "unknown step '" + step.command + "' (echo, set, call, expect)";
+        return StepResult::failed;
     }
 
 private:
-    bool call(const std::vector<std::string>& arguments, std::string& error) {
+    StepResult call(const std::vector<std::string>& arguments, std::string& error) {
         std::string result = default_result_;
         std::string expected;
-        const bool shaped = arguments.size() >= 2 && arguments.size() % 2 == 0;
-        for (std::size_t i = 2; shaped && i < arguments.size(); i += 2) {
+        if (!is_call_shape(arguments)) return usage(error);
+        for (std::size_t i = 2; i < arguments.size(); i += 2) {
             if (arguments[i] == "into") result = arguments[i + 1];
             else if (arguments[i] == "expect") expected = arguments[i + 1];
             else return usage(error);
         }
-        if (!shaped) return usage(error);
         std::int32_t returned = 0;
-        if (!session_.call(arguments[0], arguments[1], result, returned, error)) return false;
+        if (!session_.call(arguments[0], arguments[1], result, returned, error)) return StepResult::failed;
         out_ << "  " << arguments[1] << " returned " << returned;
         if (const auto answer = session_.table().get(result)) {
             out_ << ", " << result << " = \"" << escape(*answer) << '"';
@@ -67,28 +79,28 @@ private:
         if (!expected.empty() && expected != std::to_string(returned)) {
             error = "expected " + arguments[1] + " to return " + expected + ", it returned " +
                     std::to_string(returned);
-            return false;
+            return StepResult::missed;
         }
-        return true;
+        return StepResult::done;
     }
 
-    static bool usage(std::string& error) {
+    static StepResult usage(std::string& error) {
         error = "usage: call LIBRARY EXPORT [into NAME] [expect N]";
-        return false;
+        return StepResult::failed;
     }
 
-    bool expect(const std::string& assignment, std::string& error) {
+    StepResult expect(const std::string& assignment, std::string& error) {
         const auto equals = assignment.find('=');
         std::string wanted;
         if (equals == std::string::npos || !unescape(assignment.substr(equals + 1), wanted)) {
             error = "usage: expect NAME=VALUE";
-            return false;
+            return StepResult::failed;
         }
         const std::string name = assignment.substr(0, equals);
         const std::string actual = session_.table().get(name).value_or("");
-        if (actual == wanted) return true;
+        if (actual == wanted) return StepResult::done;
         error = "expected " + name + " = \"" + escape(wanted) + "\", found \"" + escape(actual) + '"';
-        return false;
+        return StepResult::missed;
     }
 
     Session& session_;
@@ -98,29 +110,63 @@ private:
 
 }  // namespace
 
-bool run_script(const std::string& file, Session& session, const std::string& default_result,
-                std::ostream& out, std::string& error) {
-    std::ifstream script(file);
-    if (!script) {
+bool load_script(const std::string& file, Script& script, std::string& error) {
+    std::ifstream text(file);
+    if (!text) {
         error = "cannot read script " + file;
         return false;
     }
-    ScriptRunner runner(session, default_result, out);
+    script = Script{file, {}};
     std::string line;
-    for (int number = 1; std::getline(script, line); ++number) {
+    for (int number = 1; std::getline(text, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const auto start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#') continue;
         const auto end = line.find_first_of(" \t", start);
-        const std::string command = line.substr(start, end - start);
         const auto rest_start = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
-        const std::string rest = rest_start == std::string::npos ? "" : line.substr(rest_start);
-        if (!runner.step(command, rest, error)) {
-            error = file + ":" + std::to_string(number) + ": " + error;
-            return false;
-        }
+        script.steps.push_back({number, line.substr(start, end - start),
+                                rest_start == std::string::npos ? "" : line.substr(rest_start)});
     }
     return true;
+}
+
+bool states_expectation(const Step& step) {
+    if (step.command == "expect") return true;
+    if (step.command != "call") return false;
+    const std::vector<std::string> arguments = words(step.rest);
+    if (!is_call_shape(arguments)) return false;
+    for (std::size_t i = 2; i < arguments.size(); i += 2) {
+        if (arguments[i] == "expect") return true;
+    }
+    return false;
+}
+
+ScriptRun run_steps(const Script& script, Session& session, const std::string& default_result,
+                    std::ostream& out, bool keep_going) {
+    ScriptRun run;
+    for (const Step& step : script.steps) {
+        if (states_expectation(step)) run.outcomes.push_back(Outcome::not_reached);
+    }
+    ScriptRunner runner(session, default_result, out);
+    std::size_t expectation = 0;
+    for (const Step& step : script.steps) {
+        std::string error;
+        const StepResult result = runner.step(step, error);
+        if (states_expectation(step)) run.outcomes[expectation++] = outcome_of(result);
+        if (result == StepResult::failed || (result == StepResult::missed && !keep_going)) {
+            run.error = script.file + ":" + std::to_string(step.line) + ": " + error;
+            break;
+        }
+    }
+    return run;
+}
+
+bool run_script(const std::string& file, Session& session, const std::string& default_result,
+                std::ostream& out, std::string& error) {
+    Script script;
+    if (!load_script(file, script, error)) return false;
+    error = run_steps(script, session, default_result, out, false).error;
+    return error.empty();
 }
 
 }  // namespace hostsim
