@@ -1,6 +1,8 @@
 // Variable assignments and export calls of the host simulator.
 #include "hostsim/session.h"
 
+#include <filesystem>
+
 #include "hostsim/escapes.h"
 
 namespace hostsim {
@@ -25,7 +27,11 @@ bool Session::assign(const std::string& assignment, std::string& error) {
 
 bool Session::call(const std::string& library, const std::string& export_name,
                    const std::string& result_name, std::int32_t& returned, std::string& error) {
-    const std::string path = host::resolve_library_path(library);
+    std::string path = host::resolve_library_path(library);
+    const std::filesystem::path typed(path);
+    if (!library_folder_.empty() && typed.has_parent_path() && typed.is_relative()) {
+        path = (std::filesystem::path(library_folder_) / typed).string();
+    }
     auto& loaded = libraries_[path];
     if (!loaded) loaded = std::make_unique<host::Library>(path);
     if (!loaded->loaded()) {

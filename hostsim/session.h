@@ -13,7 +13,10 @@ namespace hostsim {
 
 class Session {
 public:
-    explicit Session(host::TableShape shape) : table_(shape) {}
+    // A library path with a folder in it, when relative, is taken from library_folder
+    // when one is given: the current folder may have moved since the path was typed.
+    explicit Session(host::TableShape shape, std::string library_folder = "")
+        : table_(shape), library_folder_(std::move(library_folder)) {}
 
     // "NAME=VALUE", the value with escapes (\r, \n, \xNN).
     bool assign(const std::string& assignment, std::string& error);
@@ -26,6 +29,7 @@ public:
 
 private:
     host::VariableTable table_;
+    std::string library_folder_;
     std::map<std::string, std::unique_ptr<host::Library>> libraries_;
 };
 

@@ -1,7 +1,9 @@
-// Where the registry comes from when the host simulator is told to use a .reg file.
+// What the libraries see of the machine when the host simulator stands in for one: the
+// registry from a .reg file and, for a fleet of machines, the instruments VISA lists.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -10,5 +12,14 @@ namespace platform {
 // read or parsed, or when this platform reads its real registry instead. Lines of the
 // file that cannot be read are skipped, each named on stderr with its line number.
 bool use_registry_file(const std::string& path, std::string& error);
+
+// False, with the reason in error, where the libraries read this machine's own registry
+// and VISA: no other machine can be shown to them there.
+bool can_stand_in_for_machines(std::string& error);
+
+// Makes the VISA library that the libraries load afterwards list these instrument
+// descriptors (none: VISA lists nothing). False, with a reason in error, when a descriptor
+// cannot be passed on or no VISA library that takes such a list can be loaded.
+bool use_instruments(const std::vector<std::string>& descriptors, std::string& error);
 
 }  // namespace platform

@@ -1,12 +1,24 @@
-// Stand-in side: the libraries read the .reg file named by VANTREL_REGISTRY.
+// Stand-in side: the libraries read the .reg file named by VANTREL_REGISTRY, and the VISA
+// stand-in lists the descriptors in VISA_STANDIN_RESOURCES.
 #include "platform/registry_source.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
+#include "platform/loader.h"
+#include "platform/program_location.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
+namespace {
+
+// The VISA library of the machine shown last, kept loaded while it is shown: the libraries
+// then find it by its name alone even after the current folder has moved to the machine's
+// folder, where a relative folder on the loader's path no longer leads to it.
+LibraryHandle shown_visa = nullptr;
+
+}  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
     const regfile::ParseResult parsed = regfile::load(path);
@@ -20,7 +32,33 @@ bool use_registry_file(const std::string& path, std::string& error) {
         std::cerr << "warning: " << path << ":" << warning.line << ": " << warning.message
                   << "; line skipped\n";
     }
-    setenv("VANTREL_REGISTRY", path.c_str(), 1);
+    // Absolute, so that the file is still found after the current folder changes.
+    setenv("VANTREL_REGISTRY", std::filesystem::absolute(path).c_str(), 1);
+    return true;
+}
+
+bool can_stand_in_for_machines(std::string&) {
+    return true;
+}
+
+bool use_instruments(const std::vector<std::string>& descriptors, std::string& error) {
+    std::string list;
+    for (const std::string& descriptor : descriptors) {
+        if (descriptor.find('|') != std::string::npos) {
+            error = "'|' cannot be part of a descriptor: " + descriptor;
+            return false;
+        }
+        list += (list.empty() ? "" : "|") + descriptor;
+    }
+    free_library(shown_visa);
+    shown_visa = descriptors.empty() ? nullptr : load_visa_library();
+    if (!descriptors.empty() && shown_visa == nullptr) {
+        error = "no VISA library to list the instruments: put the VISA stand-in's folder (" +
+                executable_directory() + "visa/full) on LD_LIBRARY_PATH";
+        return false;
+    }
+    setenv("VISA_STANDIN_RESOURCES", list.c_str(), 1);
+    unsetenv("VISA_STANDIN_GENERATED");  // it would replace the machine's list
     return true;
 }
 

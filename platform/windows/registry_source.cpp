@@ -1,4 +1,5 @@
-// Windows side: the libraries read the real registry. This file is used for Windows only.
+// Windows side: the libraries read the real registry and the real VISA. This file is used
+// for Windows only.
 #include "platform/registry_source.h"
 
 namespace platform {
@@ -6,6 +7,17 @@ namespace platform {
 bool use_registry_file(const std::string& path, std::string& error) {
     error = "--registry is for builds away from Windows; here the real registry is read "
             "(import " + path + " with: regedit /S " + path + ")";
+    return false;
+}
+
+bool can_stand_in_for_machines(std::string& error) {
+    error = "--fleet is for builds away from Windows: here the libraries read the real registry, "
+            "and this machine is the one machine there is (run the script on it with --script alone)";
+    return false;
+}
+
+bool use_instruments(const std::vector<std::string>&, std::string& error) {
+    error = "the real VISA lists the instruments here";
     return false;
 }
 
