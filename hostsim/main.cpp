@@ -1,11 +1,14 @@
 // hostsim: loads a library as the installer host does, calls one export (or runs a small
 // installer script) against a variable table of a chosen shape, and prints the outcome.
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "hostsim/escapes.h"
+#include "hostsim/fleet.h"
+#include "hostsim/fleet_table.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
 #include "platform/registry_source.h"
@@ -15,6 +18,7 @@ namespace {
 const char* const usage =
     "usage: hostsim [options] LIBRARY EXPORT [NAME=VALUE]...\n"
     "       hostsim [options] --script FILE\n"
+    "       hostsim [options] --script FILE --fleet DIR [--show NAME,...] [--format tsv]\n"
     "\n"
     "Loads LIBRARY (a path, or vantrel / driver for the library beside hostsim), sets the\n"
     "variables, calls EXPORT with a host call record and prints the integer result and every\n"
@@ -29,6 +33,16 @@ const char* const usage =
     "  --value-width N      bytes per value slot (default 1024)\n"
     "  --result NAME        variable that receives the answer (default RESULT)\n"
     "  --script FILE        run an installer script instead of one call\n"
+    "  --fleet DIR          run the script once on every machine in DIR and print a table:\n"
+    "                       a row per machine with each expectation's outcome and the\n"
+    "                       verdict; exit 0 only when every machine met every expectation.\n"
+    "                       A machine is a .reg file, or a folder holding registry.reg, an\n"
+    "                       optional file instruments (one VISA resource descriptor a line)\n"
+    "                       and the files the script names: the script runs in the machine's\n"
+    "                       folder (a bare .reg file: in an empty one), with fresh variables\n"
+    "                       and the libraries loaded afresh (builds away from Windows)\n"
+    "  --show NAME,...      with --fleet: the variables whose values each row shows\n"
+    "  --format text|tsv    with --fleet: the table for a reader (default) or a spreadsheet\n"
     "  --help               this text\n"
     "\n";
 
@@ -37,6 +51,9 @@ struct Options {
     std::string result = "RESULT";
     std::string registry;
     std::string script;
+    std::string fleet;
+    std::vector<std::string> shown;
+    std::string format;
     std::vector<std::string> positional;
 };
 
@@ -52,6 +69,17 @@ std::uint32_t read_count(const std::string& option, const char* text) {
         fail(option + " needs a whole number, not '" + text + "'", 2);
     }
     return static_cast<std::uint32_t>(value);
+}
+
+// "A,B,C" -> A, B, C; empty names are dropped.
+std::vector<std::string> names(const std::string& list) {
+    std::vector<std::string> all;
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        if (end > start) all.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return all;
 }
 
 Options read_options(int argc, char** argv) {
@@ -76,6 +104,12 @@ Options read_options(int argc, char** argv) {
             options.result = argv[++i];
         } else if (argument == "--script") {
             options.script = argv[++i];
+        } else if (argument == "--fleet") {
+            options.fleet = argv[++i];
+        } else if (argument == "--show") {
+            options.shown = names(argv[++i]);
+        } else if (argument == "--format") {
+            options.format = argv[++i];
         } else if (argument.rfind("--", 0) == 0) {
             fail("unknown option " + argument + " (see --help)", 2);
         } else {
@@ -110,10 +144,32 @@ int call_once(const Options& options, hostsim::Session& session) {
     return 0;
 }
 
+int run_fleet(const Options& options) {
+    if (options.script.empty()) fail("--fleet needs --script FILE", 2);
+    if (!options.registry.empty()) fail("--fleet takes no --registry: each machine brings its own", 2);
+    if (!options.positional.empty()) fail("--fleet takes no LIBRARY or EXPORT", 2);
+    if (options.format != "" && options.format != "text" && options.format != "tsv") {
+        fail("--format is text or tsv, not '" + options.format + "'", 2);
+    }
+    std::string error;
+    if (!platform::can_stand_in_for_machines(error)) fail(error);
+    hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
+    if (!hostsim::load_script(options.script, run.script, error)) fail(error);
+    std::vector<hostsim::Machine> machines;
+    if (!hostsim::list_machines(options.fleet, machines, error)) fail(error);
+    if (machines.empty()) fail(options.fleet + " holds no machines (each is a .reg file, or a folder with registry.reg)");
+    const std::vector<hostsim::MachineRow> rows = hostsim::run_fleet(run, machines);
+    const auto format = options.format == "tsv" ? hostsim::TableFormat::tsv : hostsim::TableFormat::text;
+    hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
+    return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
+    if (!options.fleet.empty()) return run_fleet(options);
+    if (!options.shown.empty() || !options.format.empty()) fail("--show and --format go with --fleet", 2);
     std::string error;
     if (!options.registry.empty() && !platform::use_registry_file(options.registry, error)) fail(error);
     hostsim::Session session(options.shape);

@@ -1,0 +1,47 @@
+// A fleet of machines for the host simulator: every entry of a folder is one machine (a
+// .reg file, or a folder holding registry.reg, an optional instruments file and the files
+// a script names), and a script runs once on each, as if on that machine alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/variable_table.h"
+#include "hostsim/script.h"
+
+namespace hostsim {
+
+struct Machine {
+    std::string name;         // the entry's name in the fleet's folder
+    std::string registry;     // its .reg file
+    std::string instruments;  // its instruments file, or "" when it has none
+    std::string folder;       // the folder its script runs in; "" for a bare .reg file
+    std::string unreadable;   // why the entry cannot be a machine, or ""
+};
+
+// The machines in the fleet's folder, ordered by name; entries whose names start with '.'
+// are passed over. False, with a reason in error, when the folder cannot be read.
+bool list_machines(const std::string& fleet_folder, std::vector<Machine>& machines, std::string& error);
+
+struct FleetRun {
+    Script script;
+    host::TableShape shape;
+    std::string default_result;
+    std::vector<std::string> shown;  // the variables whose values each row shows
+};
+
+struct MachineRow {
+    std::string name;
+    std::vector<Outcome> outcomes;    // one per expectation of the script
+    std::vector<std::string> values;  // of the shown variables; none when the script did not run
+    std::string error;                // why the machine could not be run to the end, or ""
+};
+
+// Runs the script on every machine, each with fresh variables and the libraries loaded
+// afresh, so that nothing one machine leaves behind reaches the next.
+std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines);
+
+// True when the machine ran to the end and met every expectation.
+bool met_every_expectation(const MachineRow& row);
+
+}  // namespace hostsim
