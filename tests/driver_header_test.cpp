@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/endless_file.h"
+#include "support/open_file_limit.h"
 #include "support/test_host.h"
 #include "support/case_label.h"
 
@@ -95,10 +96,33 @@ const HeaderCase header_cases[] = {
     {"minor_1000_carries", defines("1", "1000"), "2.000"},
     {"minor_above_1000_carries", defines("1", "1234"), "2.234"},
     {"negative_minor", defines("2", "-1"), "1.999"},
-    {"too_many_digits_wrap", defines("1", "4294967298"), "1.002"},
+    {"minor_beyond_32_bits_held_at_limit", defines("1", "4294967298"), "2147484.647"},
+    {"major_beyond_32_bits_held_at_limit", defines("2147483648", "0"), "2147483647.000"},
+    {"hexadecimal_beyond_32_bits_held_at_limit", defines("0x80000000", "0"), "2147483647.000"},
+    {"negative_beyond_32_bits_held_at_limit", defines("-99999999999", "0"), "-2147483648.000"},
+    {"most_negative_major", defines("-2147483648", "-1"), "-2147483648.001"},
+    {"negative_version", defines("-2", "5"), "-1.995"},
+    {"negative_below_one", defines("0", "-5"), "-0.005"},
+    {"one_digit_minor", defines("3", "7"), "3.007"},
+    {"hexadecimal_lower_case", defines("0x9", "0xaf"), "9.175"},
+    {"hexadecimal_single_letter", defines("0xA", "0xF"), "10.015"},
+    {"hexadecimal_leading_zero", defines("1", "0x010"), "1.016"},
+    {"hexadecimal_ends_at_g", defines("1", "0xfg"), "1.015"},
+    {"octal_seven", defines("1", "017"), "1.015"},
+    {"semicolon_ends_number", defines("2;", "14;"), "2.014"},
+    {"colon_ends_number", defines("2:", "19:"), "2.019"},
     {"suffix_ends_number", defines("2L", "14u"), "2.014"},
     {"minor_before_major", "#define XY_MINOR_VERSION 14\n#define XY_MAJOR_VERSION 2\n", "2.014"},
     {"minor_after_major_preferred", "#define A_MINOR_VERSION 9\n" + defines("2", "14"), "2.014"},
+    {"names_going_on_in_any_name_character_passed_over",
+     "#define XY_MAJOR_VERSIONa 9\n#define XY_MAJOR_VERSIONz 9\n#define XY_MAJOR_VERSIONA 9\n#define XY_MAJOR_VERSIONZ 9\n"
+     "#define XY_MAJOR_VERSION0 9\n#define XY_MAJOR_VERSION9 9\n#define XY_MAJOR_VERSION_ 9\n" + defines("2", "14"), "2.014"},
+    {"name_ends_at_at_sign", "#define XY_MAJOR_VERSION@ 9\n" + defines("2", "14"), "0.014"},
+    {"name_ends_at_bracket", "#define XY_MAJOR_VERSION[ 9\n" + defines("2", "14"), "0.014"},
+    {"name_ends_at_backquote", "#define XY_MAJOR_VERSION` 9\n" + defines("2", "14"), "0.014"},
+    {"name_ends_at_brace", "#define XY_MAJOR_VERSION{ 9\n" + defines("2", "14"), "0.014"},
+    {"name_ends_at_slash", "#define XY_MAJOR_VERSION/ 9\n" + defines("2", "14"), "0.014"},
+    {"name_ends_at_colon", "#define XY_MAJOR_VERSION: 9\n" + defines("2", "14"), "0.014"},
     {"longer_names_passed_over",
      "#define XY_MAJOR_VERSION_STRING \"9.9\"\n#define XY_MINOR_VERSION_2 99\n" + defines("2", "14"), "2.014"},
     {"no_marker", "#define XY_VERSION 2\n", "0.000"},
@@ -174,6 +198,20 @@ TEST(DriverHeaderState, PathOf259CharactersAtMost) {
     testing_support::TestHost host("vantrel");
     EXPECT_EQ(driver_version(host, header.path()), "1.002");
     EXPECT_EQ(driver_version(host, header.path() + "x"), "0.000");
+}
+
+// The header is closed after every call: under a limit of a few open files, many calls
+// all read it, and the file can be deleted afterwards (Windows refuses while it is open).
+TEST(DriverHeaderState, HeaderClosedAfterEveryCall) {
+    TemporaryFile header(major_1_minor_2);
+    const std::string path = header.path();
+    testing_support::TestHost host("vantrel");
+    {
+        const testing_support::OpenFileLimit limit(4);
+        for (int call = 0; call < 32; ++call) ASSERT_EQ(driver_version(host, path), "1.002") << "call " << call;
+    }
+    std::error_code error;
+    EXPECT_TRUE(fs::remove(path, error)) << error.message();
 }
 
 // Every call starts afresh: nothing of an earlier header's text or answer is left over.

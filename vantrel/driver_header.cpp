@@ -1,5 +1,6 @@
 // GetDriverVer: an instrument driver's version, read from the _MAJOR_VERSION and
 // _MINOR_VERSION definitions in the driver's header file and handed back as '2.014'.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -115,10 +116,11 @@ int digit_value(char c, unsigned base) {
     return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 
-// Reads an integer as "%i" does: an optional sign, then "0x" for hexadecimal, a leading
-// "0" for octal, decimal otherwise; 0 when there is none. No white space is skipped, so
-// the number is never taken from another line. Too many digits wrap around in 32 bits,
-// as the C library's "%i" does, rather than overflowing.
+// Reads an integer as "%i" reads its digits: an optional sign, then "0x" for hexadecimal, a
+// leading "0" for octal, decimal otherwise; 0 when there is none. No white space is
+// skipped, so the number is never taken from another line. A number beyond the 32-bit
+// range is held at its end, as strtol holds it, so that a positive definition never turns
+// negative.
 std::int32_t read_integer(const char* text) {
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+') ++text;
@@ -130,11 +132,12 @@ std::int32_t read_integer(const char* text) {
     } else if (text[0] == '0') {
         base = 8;
     }
-    std::uint32_t magnitude = 0;
+    const std::uint64_t limit = negative ? std::uint64_t{INT32_MAX} + 1 : INT32_MAX;
+    std::uint64_t magnitude = 0;
     for (int digit = digit_value(*text, base); digit >= 0; digit = digit_value(*++text, base)) {
-        magnitude = magnitude * base + static_cast<std::uint32_t>(digit);
+        magnitude = std::min(magnitude * base + static_cast<unsigned>(digit), limit);
     }
-    return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+    return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
 }
 
 // The number defined right after a marker: '1', '(1)', '  ( 0x10 )', on the marker's line.
