@@ -66,10 +66,18 @@ std::string lines(const std::vector<std::string>& names) {
 }
 
 // The expected list for numbered_versions(251) with "000" renamed by a later subkey: the
-// 251st value is dropped, and the first entry takes the greater name.
+// table keeps the 250 greatest names, "zzz" (for the value of "000") and "250" down to "002".
 std::string table_full_list() {
     std::vector<std::string> names{"zzz"};
-    for (int i = 249; i >= 1; --i) names.push_back(numbered_versions(250)[static_cast<std::size_t>(i)].name);
+    for (int i = 250; i >= 2; --i) names.push_back(numbered_versions(251)[static_cast<std::size_t>(i)].name);
+    return lines(names);
+}
+
+// The list for numbered_versions(count) with more values than the table holds: the 250
+// greatest names.
+std::string greatest_numbered_list(int count) {
+    std::vector<std::string> names;
+    for (int i = count - 1; i >= count - 250; --i) names.push_back(numbered_versions(count)[static_cast<std::size_t>(i)].name);
     return lines(names);
 }
 
@@ -130,7 +138,11 @@ const CollectionCase collection_cases[] = {
     {"names_of_255_characters",
      versions({{long_name('n', 255, '1'), path_is("a")}, {long_name('n', 255, '2'), path_is("b")}}),
      lines({long_name('n', 255, '2'), long_name('n', 255, '1')})},
-    {"table_full_drops_251st_value", versions(table_full_versions()), table_full_list()},
+    {"table_full_keeps_greatest_names", versions(table_full_versions()), table_full_list()},
+    {"table_full_list_starts_at_greatest", versions(numbered_versions(320)), greatest_numbered_list(320)},
+    {"values_match_at_letter_range_ends", versions({{"5.0", path_is("ZIP")}, {"5.5", path_is("zip")}, {"6.0", path_is("Ant")},
+                                                    {"6.5", path_is("ant")}}), "6.5\r5.5\r"},
+    {"values_around_letters_differ", versions({{"5.0", path_is("@[")}, {"5.5", path_is("`{")}}), "5.5\r5.0\r"},
     {"output_filled_exactly",
      versions({{std::string(255, 'z'), path_is("1")}, {std::string(255, 'y'), path_is("2")},
                {std::string(255, 'x'), path_is("3")}, {std::string(254, 'w'), path_is("4")}}),
@@ -156,6 +168,48 @@ TEST_P(SubkeyCollection, ListsQualifyingSubkeys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollection, ::testing::ValuesIn(collection_cases), testing_support::by_label);
+
+// Key paths in the forms a script may write them, read as the registry reads them: letter
+// case aside, doubled and trailing backslashes are one separator or none, and a leading
+// backslash names no key. GetRegKeys opens the subkeys through the key it opened, and
+// GetRegKey names the first of them.
+struct PathFormCase {
+    const char* label;
+    const char* key_path;
+    const char* list;   // GetRegKeys' answer; nullptr: the key does not open
+    const char* first;  // GetRegKey's answer for index 0
+};
+
+const PathFormCase path_form_cases[] = {
+    {"as_written", "SOFTWARE\\VantrelTest\\Versions", "6.0\r5.0\r", "5.0"},
+    {"trailing_backslash", "SOFTWARE\\VantrelTest\\Versions\\", "6.0\r5.0\r", "5.0"},
+    {"two_trailing_backslashes", "SOFTWARE\\VantrelTest\\Versions\\\\", "6.0\r5.0\r", "5.0"},
+    {"doubled_backslash", "SOFTWARE\\\\VantrelTest\\Versions", "6.0\r5.0\r", "5.0"},
+    {"other_letter_case", "software\\vantreltest\\VERSIONS", "6.0\r5.0\r", "5.0"},
+    {"parent_with_trailing_backslash", "SOFTWARE\\VantrelTest\\", "Versions\r", "Versions"},
+    {"leading_backslash", "\\SOFTWARE\\VantrelTest\\Versions", nullptr, ""},
+    {"doubled_leading_backslash", "\\\\SOFTWARE\\VantrelTest\\Versions", nullptr, ""},
+    {"backslash_alone", "\\", nullptr, ""},
+};
+
+class SubkeyPathForm : public ::testing::TestWithParam<PathFormCase> {};
+
+TEST_P(SubkeyPathForm, OpensAsTheRegistryDoes) {
+    const PathFormCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install(versions({{"5.0", path_is("a")}, {"6.0", path_is("b")}}) +
+                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VantrelTest\\Versions]\r\n\"Path\"=\"p\"\r\n");
+    testing_support::TestHost host("vantrel");
+    host.set("REGISTRY_KEY", c.key_path);
+    host.set("REGISTRY_CRT", "Path");
+    host.set("REGISTRY_ITER", "0");
+    EXPECT_EQ(host.call("GetRegKeys"), c.list != nullptr ? 1 : 0);
+    EXPECT_EQ(host.result(), c.list != nullptr ? c.list : "");
+    EXPECT_EQ(host.call("GetRegKey"), c.list != nullptr ? 1 : 0);
+    EXPECT_EQ(host.result(), c.first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyPathForm, ::testing::ValuesIn(path_form_cases), testing_support::by_label);
 
 // The registry changes after the three subkeys 5.0, 5.5 and 6.0 (values a, b, c) have been
 // collected and before their values are read again.

@@ -105,8 +105,22 @@ bool name_admitted(const char* name, const char* lower_bound) {
     return !greater_name(lower_bound, name) && !same_folded(name, "CurrentVersion");
 }
 
+// The slot of the entry with the least name, which a greater name takes over when the
+// table is full.
+std::size_t least_name_slot() {
+    std::size_t least = 0;
+    for (std::size_t slot = 1; slot < table.count; ++slot) {
+        if (greater_name(table.entries[least].name.data(), table.entries[slot].name.data())) least = slot;
+    }
+    return least;
+}
+
 // The first entry whose value matches keeps the greatest name; a new value makes a new
-// entry while the table has room, and a value beyond its capacity is dropped.
+// entry while the table has room. A full table keeps the greatest names, those a script
+// reads first: a new value with a name greater than the least one listed replaces that
+// entry, whatever order the subkeys come in. An entry is only ever replaced by a greater
+// name, so once a name has been passed over, every name kept is greater than it, and the
+// table ends with the values whose greatest names are the greatest.
 void record_subkey(const char* name, const ValueText& value) {
     for (std::size_t slot = 0; slot < table.count; ++slot) {
         Entry& entry = table.entries[slot];
@@ -114,8 +128,14 @@ void record_subkey(const char* name, const ValueText& value) {
         if (greater_name(name, entry.name.data())) copy_text(entry.name, name);
         return;
     }
-    if (table.count == entry_capacity) return;
-    Entry& entry = table.entries[table.count++];
+    std::size_t slot = table.count;
+    if (table.count == entry_capacity) {
+        slot = least_name_slot();
+        if (!greater_name(name, table.entries[slot].name.data())) return;
+    } else {
+        ++table.count;
+    }
+    Entry& entry = table.entries[slot];
     copy_text(entry.name, name);
     copy_text(entry.value, value.data());
 }
