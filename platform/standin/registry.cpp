@@ -1,7 +1,12 @@
 // Stand-in side of the registry seam, for builds away from Windows. HKEY_LOCAL_MACHINE is
-// the content of the .reg file named by VANTREL_REGISTRY, read afresh whenever a key below
-// it is opened, so that a change to the file is seen by the next call. An unset variable,
-// a missing file or a malformed one is an empty registry.
+// the content of the .reg file named by VANTREL_REGISTRY, or the text a program supplies
+// (registry_text.h). A file is parsed once per change (registry_cache.cpp), so the next
+// call sees a change while a large export is not parsed again for every call. An unset
+// variable, a missing file or a malformed one is an empty registry.
+//
+// Key paths are read as the registry reads them: letter case aside, a doubled or trailing
+// backslash is one separator or none, and a path or subkey name starting with a backslash
+// opens nothing.
 //
 // VANTREL_REGISTRY_FAIL makes chosen operations fail, for tests of paths the real
 // registry rarely takes: a comma-separated list of "open", "open_subkey", "count",
@@ -15,20 +20,22 @@
 // Every operation is counted (registry_operations.h) for the benchmark.
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "platform/standin/allocation_scope.h"
+#include "platform/standin/registry_cache.h"
 #include "platform/standin/registry_operations.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
 namespace {
 
-using Snapshot = std::shared_ptr<const regfile::ParseResult>;
 
 // What a key opened with open_machine_key shares with every key opened below it: the
 // registry they read, and how many subkeys have been opened below it so far.
@@ -46,13 +53,6 @@ struct OpenKey {
 
 std::uint64_t operations = 0;
 
-Snapshot read_registry_file(const char* path) {
-    auto snapshot = std::make_shared<regfile::ParseResult>();
-    if (path != nullptr && *path != '\0') *snapshot = regfile::load(path);
-    if (!snapshot->ok) snapshot->machine = regfile::Key{};
-    return snapshot;
-}
-
 bool fault_injected(const std::string& operation) {
     const char* faults = std::getenv("VANTREL_REGISTRY_FAIL");
     if (faults == nullptr) return false;
@@ -65,19 +65,17 @@ void apply_registry_change(MainKey& main) {
     const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
     const char* after = std::getenv("VANTREL_REGISTRY_CHANGE_AFTER");
     if (changed == nullptr || after == nullptr) return;
-    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = read_registry_file(changed);
+    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = registry_snapshot(changed);
 }
 
-// Walks a backslash-separated path; an empty path is the key itself.
+// Walks a backslash-separated path, passing over empty components; an empty path is the
+// key itself, and a path starting with a backslash is no key.
 const regfile::Key* find_key(const regfile::Key& root, const std::string& path) {
+    if (!path.empty() && path.front() == '\\') return nullptr;
     const regfile::Key* key = &root;
-    std::size_t start = 0;
-    while (key != nullptr && start < path.size()) {
-        const std::size_t end = path.find('\\', start);
-        const std::string component = path.substr(start, end - start);
-        if (component.empty()) return nullptr;
-        key = key->find_subkey(component);
-        if (end == std::string::npos) break;
+    for (std::size_t start = 0; key != nullptr && start < path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) key = key->find_subkey(std::string_view(path).substr(start, end - start));
         start = end + 1;
     }
     return key;
@@ -105,7 +103,7 @@ RegistryKey open_machine_key(const char* path, KeyAccess) noexcept try {
     ++operations;
     if (fault_injected("open")) return nullptr;
     auto main = std::make_shared<MainKey>();
-    main->snapshot = read_registry_file(std::getenv("VANTREL_REGISTRY"));
+    main->snapshot = registry_snapshot(std::getenv("VANTREL_REGISTRY"));
     return open_path(std::move(main), path != nullptr ? path : "");
 } catch (...) {
     return nullptr;
@@ -121,8 +119,8 @@ RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcep
     apply_registry_change(*open.main);
     ++open.main->subkey_opens;
     const std::string below = name != nullptr ? name : "";
-    if (open.path.empty() || below.empty()) return open_path(open.main, open.path + below);
-    return open_path(open.main, open.path + "\\" + below);
+    if (!below.empty() && below.front() == '\\') return nullptr;
+    return open_path(open.main, open.path.empty() ? below : open.path + "\\" + below);
 } catch (...) {
     return nullptr;
 }

@@ -1,0 +1,113 @@
+// The stand-in's parsed registries: a file is parsed again only when it has changed, told
+// by its identity and size and its times of change. A file changed within the last two
+// seconds is not trusted to show its next change that way, since file times advance in
+// coarse steps: it is parsed again at every call until it has been left alone that long.
+#include "platform/standin/registry_cache.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "platform/standin/registry_text.h"
+
+namespace platform {
+namespace {
+
+constexpr std::time_t settle_seconds = 2;
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+};
+
+bool same_time(const timespec& left, const timespec& right) {
+    return left.tv_sec == right.tv_sec && left.tv_nsec == right.tv_nsec;
+}
+
+bool same_file(const FileIdentity& left, const FileIdentity& right) {
+    return left.device == right.device && left.inode == right.inode && left.size == right.size &&
+           same_time(left.modified, right.modified) && same_time(left.changed, right.changed);
+}
+
+bool identify(const char* path, FileIdentity& identity) {
+    struct stat status {};
+    if (stat(path, &status) != 0) return false;
+    identity = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+    return true;
+}
+
+bool settled(const FileIdentity& identity) {
+    const std::time_t now = std::time(nullptr);
+    return identity.modified.tv_sec + settle_seconds < now && identity.changed.tv_sec + settle_seconds < now;
+}
+
+Snapshot parsed(const regfile::ParseResult& result) {
+    auto snapshot = std::make_shared<regfile::ParseResult>(result);
+    if (!snapshot->ok) snapshot->machine = regfile::Key{};
+    return snapshot;
+}
+
+// The last files parsed: in tests, the registry and the file it changes into.
+struct CachedFile {
+    std::string path;
+    FileIdentity identity;
+    Snapshot snapshot;
+};
+
+std::array<CachedFile, 2> cached_files;
+std::size_t next_free_slot = 0;
+
+CachedFile* cached_file(const std::string& path) {
+    for (CachedFile& cached : cached_files) {
+        if (cached.snapshot && cached.path == path) return &cached;
+    }
+    return nullptr;
+}
+
+Snapshot file_snapshot(const std::string& path) {
+    FileIdentity identity;
+    if (!identify(path.c_str(), identity)) return parsed(regfile::ParseResult{});
+    CachedFile* cached = cached_file(path);
+    if (cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
+    Snapshot snapshot = parsed(regfile::load(path));
+    if (settled(identity)) {
+        if (cached == nullptr) {
+            cached = &cached_files[next_free_slot];
+            next_free_slot = (next_free_slot + 1) % cached_files.size();
+        }
+        *cached = CachedFile{path, identity, snapshot};
+    }
+    return snapshot;
+}
+
+Snapshot supplied_snapshot(const char* text, std::size_t size, std::uint64_t generation) {
+    static std::uint64_t cached_generation = 0;
+    static Snapshot cached;
+    if (!cached || generation != cached_generation) {
+        cached = parsed(regfile::parse(std::string_view(text, size)));
+        cached_generation = generation;
+    }
+    return cached;
+}
+
+}  // namespace
+
+Snapshot registry_snapshot(const char* path) {
+    if (vantrel_standin_registry_text != nullptr) {
+        std::size_t size = 0;
+        std::uint64_t generation = 0;
+        if (const char* text = vantrel_standin_registry_text(&size, &generation)) {
+            return supplied_snapshot(text, size, generation);
+        }
+    }
+    if (path == nullptr || *path == '\0') return parsed(regfile::ParseResult{});
+    return file_snapshot(path);
+}
+
+}  // namespace platform

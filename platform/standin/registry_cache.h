@@ -1,0 +1,18 @@
+// Stand-in only: the parsed registry, kept from one call to the next while its source is
+// unchanged.
+#pragma once
+
+#include <memory>
+
+#include "regfile/reg_file.h"
+
+namespace platform {
+
+// A parsed registry; keys opened in it keep it alive after the source has changed.
+using Snapshot = std::shared_ptr<const regfile::ParseResult>;
+
+// The registry of the .reg file at path (nullptr or "": none), or of the text the program
+// supplies when it does. A missing or malformed file is an empty registry.
+Snapshot registry_snapshot(const char* path);
+
+}  // namespace platform
