@@ -32,7 +32,31 @@ struct InstrumentCase {
 
 const std::string long_descriptor = "TCPIP0::" + std::string(240, 'h') + "::INSTR";  // 255 characters
 
+const std::string descriptor_300_a = "USB0::" + std::string(286, 'a') + "::INSTR";
+const std::string descriptor_300_b = "USB0::" + std::string(286, 'b') + "::INSTR";
+
+// 63 descriptors of 255 characters and one of last_length, "|"-separated as the stand-in
+// takes them or "\r\n"-separated as the list holds them. With a last one of 192
+// characters the list is 16 383 characters long, all the list buffer holds.
+std::string limit_descriptors(std::size_t last_length, const char* separator) {
+    std::string text;
+    for (int i = 0; i < 63; ++i) text += long_descriptor + separator;
+    return text + "ASRL" + std::string(last_length - 11, '9') + "::INSTR";
+}
+
+std::string without_last_descriptor(const std::string& list) {
+    return list.substr(0, list.rfind("\r\n"));
+}
+
 const InstrumentCase instrument_cases[] = {
+    {"open_entry_point_missing", "without_open", "GPIB0::22::INSTR", "", ""},
+    {"close_entry_point_missing", "without_close", "GPIB0::22::INSTR", "", ""},
+    {"descriptors_filling_the_buffer_unterminated", "full", descriptor_300_a + "|" + descriptor_300_b, "unterminated",
+     descriptor_300_a.substr(0, 255) + "\r\n" + descriptor_300_b.substr(0, 255)},
+    {"find_list_zero_not_closed", "full", "A::INSTR|B::INSTR", "zero_find_list", "A::INSTR\r\nB::INSTR"},
+    {"list_of_16383_characters_whole", "full", limit_descriptors(192, "|"), "", limit_descriptors(192, "\r\n")},
+    {"list_of_16384_characters_ends_before_last", "full", limit_descriptors(193, "|"), "",
+     without_last_descriptor(limit_descriptors(193, "\r\n"))},
     {"no_library", "", "GPIB0::22::INSTR", "", ""},
     {"entry_point_missing", "incomplete", "GPIB0::22::INSTR", "", ""},
     {"resource_manager_fails", "full", "GPIB0::22::INSTR", "open", ""},
@@ -76,7 +100,7 @@ TEST_P(InstrumentList, ListsDescriptors) {
     if (*c.variant != '\0') visa.install(c.variant);
     visa.set_resources(c.resources);
     visa.set_faults(c.faults);
-    testing_support::TestHost host("driver");
+    testing_support::TestHost host("driver", {8, 32, 32 * 1024});
     ASSERT_TRUE(host.loaded());
     EXPECT_EQ(host.call("GetHW"), 1);
     EXPECT_EQ(host.result(), c.expected);

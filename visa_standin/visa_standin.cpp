@@ -8,13 +8,18 @@
 //                           "zero_session" (it succeeds with session 0), "find"
 //                           (viFindRsrc reports VI_ERROR_RSRC_NFOUND), "next_after=N"
 //                           (viFindNext fails after N calls), "count=N" (viFindRsrc
-//                           reports N matches whatever the list holds)
+//                           reports N matches whatever the list holds), "zero_find_list"
+//                           (viFindRsrc succeeds with find list 0), "unterminated"
+//                           (descriptors fill all 256 bytes of the buffer, no zero after)
 //   VISA_STANDIN_LOG        a file that receives one line per event: "load PATH",
 //                           "open_rm H", "find H", "close H", "unload"
 // Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
-// "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT it lacks viFindNext.
+// "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT, _WITHOUT_OPEN_DEFAULT_RM
+// or _WITHOUT_CLOSE it lacks viFindNext, viOpenDefaultRM or viClose.
 // Built with VISA_STANDIN_WITH_HELPER (Windows only) it imports visahelp.dll and reports
 // the one descriptor that helper names, so a test sees which helper the loader found.
+// visa_standin_open_handles() tells how many handles are open, for a program that keeps
+// the library loaded and asks it directly instead of reading the log.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -140,12 +145,23 @@ struct FindState {
 FindState find_state;
 std::uint32_t last_handle = 0;
 
+int open_handles = 0;
+
 void copy_descriptor(const std::string& descriptor, char* buffer) {
+    if (fault("unterminated")) {
+        std::memcpy(buffer, descriptor.c_str(), std::min<std::size_t>(descriptor.size() + 1, visa::find_buffer_size));
+        return;
+    }
     std::snprintf(buffer, visa::find_buffer_size, "%s", descriptor.c_str());
 }
 
 }  // namespace
 
+VISA_STANDIN_EXPORT int visa_standin_open_handles() {
+    return open_handles;
+}
+
+#if !defined(VISA_STANDIN_WITHOUT_OPEN_DEFAULT_RM)
 VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viOpenDefaultRM(visa::Session* session) {
     const StandinWork work;
     if (fault("open")) return static_cast<visa::Status>(0xBFFF0000u + 0x11Au);
@@ -154,9 +170,11 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viOpenDefaultRM(visa::Session* sess
         return visa::success;
     }
     *session = ++last_handle;
+    ++open_handles;
     log_event("open_rm " + std::to_string(*session));
     return visa::success;
 }
+#endif
 
 VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* expression,
                                                          visa::FindList* find_list,
@@ -166,8 +184,13 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* exp
     if (fault("find") || find_state.resources.empty() || std::strcmp(expression, "?*INSTR") != 0) {
         return visa::error_resource_not_found;
     }
-    *find_list = ++last_handle;
-    log_event("find " + std::to_string(*find_list));
+    if (fault("zero_find_list")) {
+        *find_list = 0;
+    } else {
+        *find_list = ++last_handle;
+        ++open_handles;
+        log_event("find " + std::to_string(*find_list));
+    }
     const long forced_count = fault_number(environment("VISA_STANDIN_FAIL"), "count");
     *count = forced_count >= 0 ? static_cast<std::uint32_t>(forced_count)
                                : static_cast<std::uint32_t>(find_state.resources.size());
@@ -186,8 +209,11 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindNext(visa::FindList, char* de
 }
 #endif
 
+#if !defined(VISA_STANDIN_WITHOUT_CLOSE)
 VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viClose(visa::Object object) {
     const StandinWork work;
+    --open_handles;
     log_event("close " + std::to_string(object));
     return visa::success;
 }
+#endif

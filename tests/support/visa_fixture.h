@@ -15,9 +15,10 @@ public:
     VisaFixture(const VisaFixture&) = delete;
     VisaFixture& operator=(const VisaFixture&) = delete;
 
-    // "full", "incomplete" (no viFindNext) or "planted" (reports PLANTED::INSTR); on
-    // Windows also "with_helper", installed with the helper library it imports, whose
-    // descriptor it reports (HELPER::SYSTEM::INSTR).
+    // "full", "incomplete" (no viFindNext), "without_open" (no viOpenDefaultRM),
+    // "without_close" (no viClose) or "planted" (reports PLANTED::INSTR); on Windows also
+    // "with_helper", installed with the helper library it imports, whose descriptor it
+    // reports (HELPER::SYSTEM::INSTR).
     void install(const std::string& variant);
     void uninstall();
     // A planted library in the current directory, where a careless search would find it.
