@@ -1,17 +1,19 @@
 // Fuzzes the registry exports through the stand-in: a registry of keys with names up to 255
-// bytes and values of every type and size is written as a .reg file, then GetQuendrix,
-// GetWexo, _GetZelk@4, GetRegKey and GetRegKeys read it, and MapRegKeys reads GetRegKeys'
-// answer as a script would pass it on.
+// bytes and values of every type and size, in the text of a .reg file handed to the stand-in
+// in memory (registry_text.h), then GetQuendrix, GetWexo, _GetZelk@4, GetRegKey and
+// GetRegKeys read it, and MapRegKeys reads GetRegKeys' answer as a script would pass it on.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-
-#include <unistd.h>
 
 #include "fuzz/fuzz_host.h"
 #include "fuzz/fuzz_input.h"
+#include "platform/standin/registry_text.h"
 
 namespace {
+
+// The registry of the current input, and a number the stand-in sees change with it.
+std::string registry;
+std::uint64_t registry_generation = 0;
 
 const char* const parent_keys[] = {"SOFTWARE\\Korvalis\\Quendrix", "SOFTWARE\\Korvalis\\Strovane",
                                    "SOFTWARE\\Korvalis\\Pellward", "SOFTWARE\\VantrelTest"};
@@ -59,20 +61,21 @@ std::string registry_text(fuzzing::FuzzInput& input) {
 
 }  // namespace
 
+extern "C" const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
+    *size = registry.size();
+    *generation = registry_generation;
+    return registry.data();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/vantrel-fuzz-registry-" + std::to_string(getpid()) + ".reg";
     fuzzing::FuzzInput input(data, size);
     const std::string key = parent_keys[input.number(3)];
     const std::string lower_bound = input.text_of(name_alphabet, 6);
     const std::string value_name = value_names[input.number(3)];
     const std::string index = std::to_string(static_cast<int>(input.number(70)) - 2);
     const std::string selection = input.text_of("ABCDEFGHIJKLMNOPQRSTUVWXYZa", 10);
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        const std::string text = registry_text(input);
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    setenv("VANTREL_REGISTRY", path.c_str(), 1);
+    registry = registry_text(input);
+    ++registry_generation;
 
     int returned = 0;
     for (const char* product : {"GetQuendrix", "GetWexo", "_GetZelk@4"}) {

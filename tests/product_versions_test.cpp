@@ -1,6 +1,8 @@
 // GetQuendrix, GetWexo and _GetZelk@4 against registries of many shapes.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -159,5 +161,52 @@ TEST_P(ProductVersionBrokenFile, ReadsWhatCanBeRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionBrokenFile, ::testing::ValuesIn(broken_files), testing_support::by_label);
+
+}  // namespace
+
+namespace {
+
+// The stand-in keeps a parsed registry file while the file is unchanged; a file changed in
+// any way after it was kept is read again. The file is first dated an hour back, so that
+// the stand-in keeps it.
+struct FileChangeCase {
+    const char* label;
+    std::string changed;  // the file's new body; "" removes the file
+    int hours_back;       // the changed file's date: 0 now, 1 the same as the kept one's
+    const char* expected;
+};
+
+const FileChangeCase file_change_cases[] = {
+    {"grown", subkey_lines(quendrix, {"6.0", "7.0"}), 0, "7.0"},
+    {"same_size_now", subkey_lines(quendrix, {"7.0"}), 0, "7.0"},
+    {"same_size_dated_back_further", subkey_lines(quendrix, {"7.0"}), 2, "7.0"},
+    {"same_size_same_date", subkey_lines(quendrix, {"7.0"}), 1, "7.0"},
+    {"removed", "", 0, ""},
+};
+
+class ProductVersionFileChange : public ::testing::TestWithParam<FileChangeCase> {};
+
+TEST_P(ProductVersionFileChange, ChangedFileReadAgain) {
+    namespace fs = std::filesystem;
+    const FileChangeCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install(subkey_lines(quendrix, {"6.0"}));
+    if (registry.file().empty()) GTEST_SKIP() << "real registry";
+    const fs::file_time_type kept_date = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(registry.file(), kept_date);
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), "6.0");
+    if (c.changed.empty()) {
+        fs::remove(registry.file());
+    } else {
+        registry.install(c.changed);
+        if (c.hours_back > 0) fs::last_write_time(registry.file(), kept_date - std::chrono::hours(c.hours_back - 1));
+    }
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFileChange, ::testing::ValuesIn(file_change_cases), testing_support::by_label);
 
 }  // namespace
