@@ -23,11 +23,13 @@ const char* const value_names[] = {"", "Path", "path", "InstallDir"};
 const std::string name_alphabet = "0123456789....--  abcABCxyzXYZ_[]&%\"\x7f\x80\xe9\xff";
 
 std::string hex_bytes(const std::string& data) {
+    static const char digits[] = "0123456789abcdef";
     std::string out;
-    char byte[4];
+    out.reserve(data.size() * 3);
     for (unsigned char c : data) {
-        std::snprintf(byte, sizeof byte, "%02x,", c);
-        out += byte;
+        out += digits[c >> 4];
+        out += digits[c & 15];
+        out += ',';
     }
     if (!out.empty()) out.pop_back();
     return out;
@@ -61,13 +63,28 @@ std::string registry_text(fuzzing::FuzzInput& input) {
 
 }  // namespace
 
-extern "C" const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
+extern "C" __attribute__((visibility("default"))) const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
     *size = registry.size();
     *generation = registry_generation;
     return registry.data();
 }
 
+namespace {
+
+// The libraries must see the registry this target hands over, or every input would run
+// against an empty registry.
+bool registry_reaches_stand_in() {
+    registry = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\1.5]\n";
+    ++registry_generation;
+    int returned = 0;
+    return fuzzing::call_with("vantrel", "GetQuendrix", {}, returned) == "1.5";
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool reaches = registry_reaches_stand_in();
+    if (!reaches) fuzzing::finding("the stand-in does not read the registry this target hands over");
     fuzzing::FuzzInput input(data, size);
     const std::string key = parent_keys[input.number(3)];
     const std::string lower_bound = input.text_of(name_alphabet, 6);
@@ -81,12 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* product : {"GetQuendrix", "GetWexo", "_GetZelk@4"}) {
         fuzzing::call_with("vantrel", product, {}, returned, {4, 32, 16});
     }
-    fuzzing::call_with("vantrel", "GetRegKey", {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", index}}, returned);
+    // Room for every variable these exports read or write (1023 characters at most) and no
+    // more: a table is set up afresh for every call, and a larger one costs more than the call.
+    const host::TableShape shape{8, 32, 2048};
+    fuzzing::call_with("vantrel", "GetRegKey", {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", index}}, returned, shape);
     const std::string list = fuzzing::call_with(
         "vantrel", "GetRegKeys", {{"REGISTRY_KEY", key}, {"REGISTRY_MIN", lower_bound}, {"REGISTRY_CRT", value_name}},
-        returned);
+        returned, shape);
     if (returned == -1) return 0;
     if (list.size() > 1023 || (!list.empty() && list.back() != '\r')) fuzzing::finding("malformed key list");
-    fuzzing::call_with("vantrel", "MapRegKeys", {{"REGISTRY_KEYS", list}, {"REGISTRY_SEL", selection}}, returned);
+    fuzzing::call_with("vantrel", "MapRegKeys", {{"REGISTRY_KEYS", list}, {"REGISTRY_SEL", selection}}, returned,
+                       shape);
     return 0;
 }

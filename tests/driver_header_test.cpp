@@ -229,10 +229,11 @@ TEST(DriverHeaderState, NoStaleAnswer) {
 
 namespace {
 
-// A path naming a pipe or device is not read: reading it could wait for ever, and an
-// installer waiting on it would hang.
+// A path naming a pipe or device is not read, not even what the pipe already holds:
+// reading it could wait for ever, and an installer waiting on it would hang.
 TEST(DriverHeaderState, PipeIsNotRead) {
     testing_support::EndlessFile pipe;
+    pipe.put(major_1_minor_2);
     testing_support::TestHost host("vantrel");
     host.set("DRIVER_PATH", pipe.path());
     EXPECT_EQ(host.call("GetDriverVer"), 1);

@@ -53,6 +53,7 @@ const InstrumentCase instrument_cases[] = {
     {"close_entry_point_missing", "without_close", "GPIB0::22::INSTR", "", ""},
     {"descriptors_filling_the_buffer_unterminated", "full", descriptor_300_a + "|" + descriptor_300_b, "unterminated",
      descriptor_300_a.substr(0, 255) + "\r\n" + descriptor_300_b.substr(0, 255)},
+    {"find_next_writing_nothing_gives_empty_line", "full", "A::INSTR|B::INSTR", "silent_next", "A::INSTR\r\n"},
     {"find_list_zero_not_closed", "full", "A::INSTR|B::INSTR", "zero_find_list", "A::INSTR\r\nB::INSTR"},
     {"list_of_16383_characters_whole", "full", limit_descriptors(192, "|"), "", limit_descriptors(192, "\r\n")},
     {"list_of_16384_characters_ends_before_last", "full", limit_descriptors(193, "|"), "",

@@ -26,6 +26,10 @@ std::vector<std::string> numbered_subkeys(int count) {
     return names;
 }
 
+// 2^-126, written out in full.
+const std::string smallest_normal_float =
+    "0.000000000000000000000000000000000000011754943508222875079687365372222456778186655567720875215087517062784172594547271728515625";
+
 struct ProductCase {
     const char* label;
     const char* export_name;
@@ -64,6 +68,9 @@ const ProductCase product_cases[] = {
     {"largest_float_below_half_to_infinity", "GetQuendrix",
      subkey_lines(quendrix, {"340282356779733661637539395458142568447", "0340282356779733661637539395458142568448"}),
      "0340282356779733661637539395458142568448"},
+    {"digit_past_the_128th_decides", "GetQuendrix",
+     subkey_lines(quendrix, {"16777217." + std::string(120, '0') + "1", "016777218"}), "16777217." + std::string(120, '0') + "1"},
+    {"smallest_normal_float_exactly", "GetQuendrix", subkey_lines(quendrix, {smallest_normal_float, "0"}), smallest_normal_float},
     {"smallest_float", "GetQuendrix", subkey_lines(quendrix, {"0." + std::string(45, '0') + "71", "0"}), "0." + std::string(45, '0') + "71"},
     {"below_half_the_smallest_float_is_zero", "GetQuendrix", subkey_lines(quendrix, {"0." + std::string(45, '0') + "7"}), ""},
     {"key_missing", "GetQuendrix", subkey_lines(strovane, {"9.0"}), ""},
@@ -172,7 +179,7 @@ namespace {
 struct FileChangeCase {
     const char* label;
     std::string changed;  // the file's new body; "" removes the file
-    int hours_back;       // the changed file's date: 0 now, 1 the same as the kept one's
+    int hours_back;       // the changed file's date: 0 now, 2 an hour before the kept one's
     const char* expected;
 };
 
@@ -180,7 +187,6 @@ const FileChangeCase file_change_cases[] = {
     {"grown", subkey_lines(quendrix, {"6.0", "7.0"}), 0, "7.0"},
     {"same_size_now", subkey_lines(quendrix, {"7.0"}), 0, "7.0"},
     {"same_size_dated_back_further", subkey_lines(quendrix, {"7.0"}), 2, "7.0"},
-    {"same_size_same_date", subkey_lines(quendrix, {"7.0"}), 1, "7.0"},
     {"removed", "", 0, ""},
 };
 
@@ -208,5 +214,22 @@ TEST_P(ProductVersionFileChange, ChangedFileReadAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProductVersionFileChange, ::testing::ValuesIn(file_change_cases), testing_support::by_label);
+
+// A program may hand the stand-in the registry as text; it is read again when its
+// generation changes, and a new registry file is not looked at meanwhile.
+TEST(ProductVersionState, RegistryHandedOverAsText) {
+    testing_support::RegistryFixture registry;
+    registry.install(subkey_lines(quendrix, {"9.0"}));
+    if (!testing_support::supply_registry_text(subkey_lines(quendrix, {"6.0"}), 1)) GTEST_SKIP() << "real registry";
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), "6.0");
+    testing_support::supply_registry_text(subkey_lines(quendrix, {"6.0", "7.0"}), 2);
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), "7.0");
+    testing_support::stop_supplying_registry_text();
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), "9.0");
+}
 
 }  // namespace

@@ -84,6 +84,7 @@ struct LongValueCase {
 const LongValueCase long_value_cases[] = {
     {"difference_at_511th_character", "1." + long_component.substr(1) + "b", "1." + long_component.substr(1) + "c", 0},
     {"difference_past_511_unseen", "1." + long_component + ".1", "1." + long_component + ".2", 1},
+    {"difference_at_512th_character_unseen", "1." + long_component + "b", "1." + long_component + "c", 1},
     {"over_long_value_cut", "2." + long_component + long_component, "10.0", 0},
 };
 

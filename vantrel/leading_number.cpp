@@ -92,12 +92,12 @@ public:
     }
 
     int bit_length() const {
-        for (int i = limb_count - 1; i >= 0; --i) {
-            for (int bit = 31; bit >= 0; --bit) {
-                if ((limbs_[i] >> bit) & 1u) return i * 32 + bit + 1;
-            }
-        }
-        return 0;
+        int limb = limb_count - 1;
+        while (limb >= 0 && limbs_[limb] == 0) --limb;
+        if (limb < 0) return 0;
+        int bits = limb * 32;
+        for (std::uint32_t rest = limbs_[limb]; rest != 0; rest >>= 1) ++bits;
+        return bits;
     }
 
     bool is_zero() const { return bit_length() == 0; }
@@ -135,7 +135,7 @@ void read_digits(const char* text, Decimal& decimal) {
     }
 }
 
-// first x 10^power, first being 0 or 1 and then each of the digits in turn.
+// The integer written as first followed by the digits, times 10^power.
 BigNumber digits_times_power_of_ten(std::uint32_t first, const std::uint8_t* digits, int count, int power) {
     BigNumber number(first);
     for (int i = 0; i < count; ++i) number.multiply_add(10, digits[i]);
@@ -196,17 +196,18 @@ std::uint32_t decimal_to_float_bits(const Decimal& decimal) {
 
 }  // namespace
 
-bool read_leading_number(const char* text, float& number) noexcept {
+// A text without digits ("", "-", ".") gives no digits and so reads as 0 as well.
+float read_leading_number(const char* text) noexcept {
     while (is_space(*text)) ++text;
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+') ++text;
-    if (!is_digit(*text) && !(*text == '.' && is_digit(text[1]))) return false;
     Decimal decimal;
     read_digits(text, decimal);
     std::uint32_t bits = decimal_to_float_bits(decimal);
     if (negative) bits |= sign_bit;
+    float number;
     std::memcpy(&number, &bits, sizeof number);
-    return true;
+    return number;
 }
 
 }  // namespace vantrel

@@ -5,8 +5,8 @@ namespace vantrel {
 
 // Reads a leading decimal number (white space, an optional sign, digits with at most one
 // decimal point) into the single-precision value nearest it, ties to even, as "%f" does:
-// one rounding, whatever the number of digits. Beyond the float range it reads as infinity.
-// False when the text does not start with a number.
-bool read_leading_number(const char* text, float& number) noexcept;
+// one rounding, whatever the number of digits. Beyond the float range it reads as infinity;
+// a text that does not start with a number reads as 0.
+float read_leading_number(const char* text) noexcept;
 
 }  // namespace vantrel

@@ -43,9 +43,10 @@ void find_highest_version(const char* product_key, Answer& answer) {
     float best = 0.0f;
     for (std::uint32_t index = count; index-- > 0;) {
         std::array<char, subkey_name_capacity> name;
-        float number = 0.0f;
         if (!platform::subkey_name(key, index, name.data(), name.size())) continue;
-        if (!vantrel::read_leading_number(name.data(), number) || !(number > best)) continue;
+        // A name that does not start with a number reads as 0, which never wins.
+        const float number = vantrel::read_leading_number(name.data());
+        if (!(number > best)) continue;
         if (holds_letter(name.data())) continue;
         best = number;
         std::memcpy(answer.data(), name.data(), answer.size());

@@ -10,7 +10,8 @@
 //                           (viFindNext fails after N calls), "count=N" (viFindRsrc
 //                           reports N matches whatever the list holds), "zero_find_list"
 //                           (viFindRsrc succeeds with find list 0), "unterminated"
-//                           (descriptors fill all 256 bytes of the buffer, no zero after)
+//                           (descriptors fill all 256 bytes of the buffer, no zero after),
+//                           "silent_next" (viFindNext succeeds without writing a descriptor)
 //   VISA_STANDIN_LOG        a file that receives one line per event: "load PATH",
 //                           "open_rm H", "find H", "close H", "unload"
 // Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
@@ -204,6 +205,7 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindNext(visa::FindList, char* de
     const long fail_after = fault_number(environment("VISA_STANDIN_FAIL"), "next_after");
     if (fail_after >= 0 && find_state.next_calls++ >= fail_after) return visa::error_resource_not_found;
     if (find_state.position >= find_state.resources.size()) return visa::error_resource_not_found;
+    if (fault("silent_next")) return visa::success;
     copy_descriptor(find_state.resources[find_state.position++], descriptor);
     return visa::success;
 }

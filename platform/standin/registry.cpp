@@ -36,7 +36,6 @@
 namespace platform {
 namespace {
 
-
 // What a key opened with open_machine_key shares with every key opened below it: the
 // registry they read, and how many subkeys have been opened below it so far.
 struct MainKey {

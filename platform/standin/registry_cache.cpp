@@ -1,5 +1,5 @@
 // The stand-in's parsed registries: a file is parsed again only when it has changed, told
-// by its identity and size and its times of change. A file changed within the last two
+// by its identity and size and its times of change. A file modified within the last two
 // seconds is not trusted to show its next change that way, since file times advance in
 // coarse steps: it is parsed again at every call until it has been left alone that long.
 #include "platform/standin/registry_cache.h"
@@ -43,8 +43,7 @@ bool identify(const char* path, FileIdentity& identity) {
 }
 
 bool settled(const FileIdentity& identity) {
-    const std::time_t now = std::time(nullptr);
-    return identity.modified.tv_sec + settle_seconds < now && identity.changed.tv_sec + settle_seconds < now;
+    return identity.modified.tv_sec + settle_seconds < std::time(nullptr);
 }
 
 Snapshot parsed(const regfile::ParseResult& result) {

@@ -13,6 +13,9 @@ public:
     EndlessFile& operator=(const EndlessFile&) = delete;
 
     const std::string& path() const { return path_; }
+    // Puts text in the pipe for a reader to find, where the pipe can hold it before anyone
+    // opens it (not on Windows, whose pipe takes text only once a reader has connected).
+    void put(const std::string& text);
 
 private:
     std::string path_;

@@ -52,4 +52,10 @@ bool inject_registry_faults(const std::string& faults);
 bool install_registry_file(RegistryFixture& fixture, const std::string& file_bytes);
 void clear_registry_faults();
 
+// Hands the stand-in the registry as the text of a .reg file, read again when generation
+// changes, in place of any file (as the fuzz targets do). False where the real registry is
+// used; the test is then skipped.
+bool supply_registry_text(const std::string& reg_body, unsigned long long generation);
+void stop_supplying_registry_text();
+
 }  // namespace testing_support

@@ -28,7 +28,7 @@ void remove_file(const std::string& path) {
 VisaFixture::VisaFixture()
     : installed_path_(visa_install_path()),
       helper_path_((fs::path(installed_path_).parent_path() / visa_helper_file_name()).string()),
-      log_path_((fs::temp_directory_path() / "vantrel-visa-test.log").string()) {
+      log_path_((fs::temp_directory_path() / ("vantrel-visa-test-" + process_id() + ".log")).string()) {
     uninstall();
     for (const char* name : steering_variables) set_environment(name, "");
     set_environment("VISA_STANDIN_LOG", log_path_);

@@ -50,6 +50,8 @@ private:
 std::string visa_install_path();
 std::string visa_file_name();
 std::string visa_helper_file_name();
+// This process's number, to keep the stand-in's log apart from that of other test runs.
+std::string process_id();
 void set_environment(const std::string& name, const std::string& value);
 
 }  // namespace testing_support

@@ -17,6 +17,11 @@ EndlessFile::EndlessFile() : path_("/tmp/vantrel-endless-" + std::to_string(getp
     writer_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(open(path_.c_str(), O_RDWR | O_NONBLOCK)) + 1);
 }
 
+void EndlessFile::put(const std::string& text) {
+    const ssize_t written = write(static_cast<int>(reinterpret_cast<std::intptr_t>(writer_) - 1), text.data(), text.size());
+    static_cast<void>(written);
+}
+
 EndlessFile::~EndlessFile() {
     close(static_cast<int>(reinterpret_cast<std::intptr_t>(writer_) - 1));
     std::remove(path_.c_str());

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -66,6 +67,37 @@ bool install_registry_file(RegistryFixture& fixture, const std::string& file_byt
     std::ofstream(fixture.file(), std::ios::binary) << file_bytes;
     setenv("VANTREL_REGISTRY", fixture.file().c_str(), 1);
     return true;
+}
+
+}  // namespace testing_support
+
+namespace {
+
+std::string supplied_text;
+std::uint64_t supplied_generation = 0;
+bool supplying = false;
+
+}  // namespace
+
+// The stand-in asks the test program for the registry's text (platform/standin/registry_text.h).
+extern "C" __attribute__((visibility("default"))) const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
+    if (!supplying) return nullptr;
+    *size = supplied_text.size();
+    *generation = supplied_generation;
+    return supplied_text.data();
+}
+
+namespace testing_support {
+
+bool supply_registry_text(const std::string& reg_body, unsigned long long generation) {
+    supplied_text = "Windows Registry Editor Version 5.00\r\n\r\n" + reg_body;
+    supplied_generation = generation;
+    supplying = true;
+    return true;
+}
+
+void stop_supplying_registry_text() {
+    supplying = false;
 }
 
 }  // namespace testing_support

@@ -2,6 +2,8 @@
 // which the test run sets to a folder of its own.
 #include "support/visa_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace testing_support {
@@ -19,6 +21,10 @@ std::string visa_file_name() {
 
 std::string visa_helper_file_name() {
     return "libvisahelp.so";
+}
+
+std::string process_id() {
+    return std::to_string(getpid());
 }
 
 void set_environment(const std::string& name, const std::string& value) {

@@ -11,6 +11,8 @@ EndlessFile::EndlessFile() : path_("\\\\.\\pipe\\vantrel-endless-" + std::to_str
                                nullptr);
 }
 
+void EndlessFile::put(const std::string&) {}
+
 EndlessFile::~EndlessFile() {
     if (writer_ != INVALID_HANDLE_VALUE && writer_ != nullptr) CloseHandle(writer_);
 }

@@ -74,3 +74,13 @@ bool install_registry_file(RegistryFixture&, const std::string&) {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+bool supply_registry_text(const std::string&, unsigned long long) {
+    return false;
+}
+
+void stop_supplying_registry_text() {}
+
+}  // namespace testing_support

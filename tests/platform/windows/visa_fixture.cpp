@@ -22,6 +22,10 @@ std::string visa_helper_file_name() {
     return "visahelp.dll";
 }
 
+std::string process_id() {
+    return std::to_string(GetCurrentProcessId());
+}
+
 // Both the C runtime's copy of the environment, which the stand-in reads, and the process's.
 void set_environment(const std::string& name, const std::string& value) {
     _putenv((name + "=" + value).c_str());
