@@ -19,8 +19,9 @@ constexpr char separator[] = "\r\n";
 // Static: the answer can be larger than a comfortable stack frame.
 std::array<char, list_capacity> instrument_list;
 
-// Appends whole descriptors only: one that does not fit with its separator ends the list,
-// so the list is always well formed and never written past its end.
+// Appends whole descriptors only: one that does not fit with its separator ends the list
+// (the caller stops at the first refusal), so the list is always well formed and never
+// written past its end.
 class ListWriter {
 public:
     explicit ListWriter(std::array<char, list_capacity>& list) : list_(list) { list_[0] = '\0'; }
@@ -28,10 +29,7 @@ public:
     bool append(const char* descriptor) {
         const std::size_t separator_length = length_ == 0 ? 0 : sizeof separator - 1;
         const std::size_t descriptor_length = std::strlen(descriptor);
-        if (full_ || length_ + separator_length + descriptor_length + 1 > list_.size()) {
-            full_ = true;
-            return false;
-        }
+        if (length_ + separator_length + descriptor_length + 1 > list_.size()) return false;
         std::memcpy(list_.data() + length_, separator, separator_length);
         std::memcpy(list_.data() + length_ + separator_length, descriptor, descriptor_length + 1);
         length_ += separator_length + descriptor_length;
@@ -41,7 +39,6 @@ public:
 private:
     std::array<char, list_capacity>& list_;
     std::size_t length_ = 0;
-    bool full_ = false;
 };
 
 struct VisaEntryPoints {
@@ -70,6 +67,7 @@ bool look_up_entry_points(platform::LibraryHandle library, VisaEntryPoints& visa
 void list_resources(const VisaEntryPoints& visa, visa::FindList find_list, std::uint32_t count,
                     std::array<char, visa::find_buffer_size>& descriptor, ListWriter& list) {
     descriptor.back() = '\0';
+    // Never refused: the first descriptor, at most 255 characters, always fits the empty list.
     if (!list.append(descriptor.data())) return;
     for (std::uint32_t i = 1; i < count; ++i) {
         descriptor[0] = '\0';

@@ -76,7 +76,7 @@ std::uint32_t find_slot(const HostCallRecord& record, const char* wrapped) noexc
 
 // Copies text into a slot of the given width, cut to fit with its terminating zero.
 void copy_into_slot(char* slot, std::size_t width, const char* text) noexcept {
-    if (width == 0) return;
+    if (width == 0) return;  // never taken: both callers refuse a width of 0 first
     const std::size_t length = std::min(std::strlen(text), width - 1);
     std::memmove(slot, text, length);
     slot[length] = '\0';
@@ -94,6 +94,7 @@ bool create_variable(HostCallRecord& record, std::uint32_t slot, const WrappedNa
 
 std::size_t read_host_variable(const HostCallRecord* record, const char* bare_name,
                                char* destination, std::size_t destination_size) noexcept {
+    // Never taken by the exports, which always read into a buffer of their own.
     if (destination == nullptr || destination_size == 0) return 0;
     destination[0] = '\0';
     WrappedName wrapped;
@@ -111,9 +112,10 @@ std::size_t read_host_variable(const HostCallRecord* record, const char* bare_na
 void write_host_variable(HostCallRecord* record, const char* bare_name, const char* text) noexcept {
     WrappedName wrapped;
     if (!table_usable(record) || !wrap_name(bare_name, wrapped)) return;
-    if (record->value_width == 0) return;
+    if (record->value_width == 0) return;  // a host whose slots hold no value: not built by the tests
     const std::uint32_t slot = find_slot(*record, wrapped.data());
     if (slot == slots_in_use(*record) && !create_variable(*record, slot, wrapped)) return;
+    // No export passes a null text; a host program might.
     copy_into_slot(value_slot(*record, slot), record->value_width, text ? text : "");
 }
 

@@ -51,6 +51,7 @@ std::string without_last_descriptor(const std::string& list) {
 const InstrumentCase instrument_cases[] = {
     {"open_entry_point_missing", "without_open", "GPIB0::22::INSTR", "", ""},
     {"close_entry_point_missing", "without_close", "GPIB0::22::INSTR", "", ""},
+    {"find_entry_point_missing", "without_find", "GPIB0::22::INSTR", "", ""},
     {"descriptors_filling_the_buffer_unterminated", "full", descriptor_300_a + "|" + descriptor_300_b, "unterminated",
      descriptor_300_a.substr(0, 255) + "\r\n" + descriptor_300_b.substr(0, 255)},
     {"find_next_writing_nothing_gives_empty_line", "full", "A::INSTR|B::INSTR", "silent_next", "A::INSTR\r\n"},

@@ -87,6 +87,26 @@ std::vector<Subkey> table_full_versions() {
     return subkeys;
 }
 
+// 250 names "a00" to "c49", each with a value of its own, and then "D" with one more: the
+// registry lists "D" last (it compares names regardless of case), though byte-wise it is
+// the least, so the full table passes it over.
+std::vector<Subkey> letter_named_versions() {
+    std::vector<Subkey> subkeys;
+    for (int i = 0; i < 250; ++i) {
+        const std::string name = std::string(1, static_cast<char>('a' + i / 100)) + (i % 100 < 10 ? "0" : "") + std::to_string(i % 100);
+        subkeys.push_back({name, path_is("value " + name)});
+    }
+    subkeys.push_back({"D", path_is("value D")});
+    return subkeys;
+}
+
+std::string letter_named_list() {
+    std::vector<std::string> names;
+    const std::vector<Subkey> subkeys = letter_named_versions();
+    for (int i = 249; i >= 0; --i) names.push_back(subkeys[static_cast<std::size_t>(i)].name);
+    return lines(names);
+}
+
 std::string long_name(char letter, std::size_t length, char last) {
     return std::string(length - 1, letter) + last;
 }
@@ -139,6 +159,7 @@ const CollectionCase collection_cases[] = {
      versions({{long_name('n', 255, '1'), path_is("a")}, {long_name('n', 255, '2'), path_is("b")}}),
      lines({long_name('n', 255, '2'), long_name('n', 255, '1')})},
     {"table_full_keeps_greatest_names", versions(table_full_versions()), table_full_list()},
+    {"table_full_passes_over_lesser_name", versions(letter_named_versions()), letter_named_list()},
     {"table_full_list_starts_at_greatest", versions(numbered_versions(320)), greatest_numbered_list(320)},
     {"values_match_at_letter_range_ends", versions({{"5.0", path_is("ZIP")}, {"5.5", path_is("zip")}, {"6.0", path_is("Ant")},
                                                     {"6.5", path_is("ant")}}), "6.5\r5.5\r"},

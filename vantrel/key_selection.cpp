@@ -37,7 +37,7 @@ void append_selected_lines(const char* list, const Letters& letters, std::array<
         if (end == nullptr) break;
         const auto line_length = static_cast<std::size_t>(end - line);
         if (letters[position]) {
-            if (length + line_length + 1 > answer.size() - 1) break;
+            if (length + line_length + 1 > answer.size() - 1) break;  // never taken, as said above
             std::memcpy(answer.data() + length, line, line_length);
             length += line_length;
             answer[length++] = '&';

@@ -155,13 +155,11 @@ std::uint32_t nearest_float_bits(BigNumber numerator, BigNumber denominator) {
         denominator.shift_left(1);
         --scale;
     }
-    int exponent = significand_bits - scale;
+    const int exponent = significand_bits - scale;
     if (exponent > 127) return infinity_bits;
-    if (exponent < lowest_exponent) {
-        // Subnormal: the quotient counts units of 2^-150 instead.
-        denominator.shift_left(scale - subnormal_scale);
-        exponent = lowest_exponent - 1;
-    }
+    // Subnormal: the quotient counts units of 2^-150 instead, and the significand comes out
+    // below 2^23, so that the bits below take it as it is.
+    if (exponent < lowest_exponent) denominator.shift_left(scale - subnormal_scale);
     std::uint32_t quotient = 0;
     denominator.shift_left(significand_bits);
     for (int bit = significand_bits; bit >= 0; --bit) {

@@ -95,6 +95,8 @@ bool read_value_text(platform::RegistryKey main_key, const char* subkey, const c
     std::uint32_t size = value_query_bytes;
     const bool read = platform::read_value(key, value_name, reinterpret_cast<unsigned char*>(text.data()), size);
     platform::close_key(key);
+    // The registry refuses a value larger than the room given rather than return it, so the
+    // size test only restates that.
     if (!read || size > value_query_bytes) return false;
     text[size] = '\0';
     return true;

@@ -15,8 +15,9 @@
 //   VISA_STANDIN_LOG        a file that receives one line per event: "load PATH",
 //                           "open_rm H", "find H", "close H", "unload"
 // Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
-// "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT, _WITHOUT_OPEN_DEFAULT_RM
-// or _WITHOUT_CLOSE it lacks viFindNext, viOpenDefaultRM or viClose.
+// "PLANTED::INSTR" only. Built with VISA_STANDIN_WITHOUT_FIND_NEXT, _WITHOUT_FIND_RSRC,
+// _WITHOUT_OPEN_DEFAULT_RM or _WITHOUT_CLOSE it lacks viFindNext, viFindRsrc,
+// viOpenDefaultRM or viClose.
 // Built with VISA_STANDIN_WITH_HELPER (Windows only) it imports visahelp.dll and reports
 // the one descriptor that helper names, so a test sees which helper the loader found.
 // visa_standin_open_handles() tells how many handles are open, for a program that keeps
@@ -177,6 +178,7 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viOpenDefaultRM(visa::Session* sess
 }
 #endif
 
+#if !defined(VISA_STANDIN_WITHOUT_FIND_RSRC)
 VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* expression,
                                                          visa::FindList* find_list,
                                                          std::uint32_t* count, char* descriptor) {
@@ -198,6 +200,8 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* exp
     copy_descriptor(find_state.resources[find_state.position++], descriptor);
     return visa::success;
 }
+
+#endif
 
 #if !defined(VISA_STANDIN_WITHOUT_FIND_NEXT)
 VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindNext(visa::FindList, char* descriptor) {

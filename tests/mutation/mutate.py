@@ -136,11 +136,12 @@ def line_mutations(line):
 
 
 class Mutant:
-    def __init__(self, path, number, column, length, replacement, description, text):
+    def __init__(self, path, number, column, length, replacement, description, text, alike=""):
         self.path, self.number, self.column = path, number, column
         self.length, self.replacement, self.description = length, replacement, description
         self.line_text = text.strip()
-        self.key = f"{path}: {self.line_text} :: {description}"
+        # A line written alike elsewhere in the file is told apart by its place among them.
+        self.key = f"{path}: {self.line_text}{alike} :: {description}"
 
     def apply(self, lines):
         line = lines[self.number]
@@ -171,7 +172,13 @@ def all_mutants(path):
         lines = source.readlines()
     body = inside_function(lines)
     mutants = []
+    counts, places = {}, {}
+    for line in lines:
+        counts[line.strip()] = counts.get(line.strip(), 0) + 1
     for number, line in enumerate(lines):
+        places[line.strip()] = places.get(line.strip(), 0) + 1
+        total = counts[line.strip()]
+        alike = f" (#{places[line.strip()]} of {total} alike)" if total > 1 else ""
         seen = {}
         for column, length, replacement, description in line_mutations(line):
             seen[description] = seen.get(description, 0) + 1
@@ -181,7 +188,7 @@ def all_mutants(path):
                 continue
             if number not in body and not line.strip().startswith("constexpr") and "->" not in description:
                 continue
-            mutants.append(Mutant(path, number, column, length, replacement, description, line))
+            mutants.append(Mutant(path, number, column, length, replacement, description, line, alike))
     return mutants
 
 

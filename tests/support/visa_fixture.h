@@ -16,9 +16,9 @@ public:
     VisaFixture& operator=(const VisaFixture&) = delete;
 
     // "full", "incomplete" (no viFindNext), "without_open" (no viOpenDefaultRM),
-    // "without_close" (no viClose) or "planted" (reports PLANTED::INSTR); on Windows also
-    // "with_helper", installed with the helper library it imports, whose descriptor it
-    // reports (HELPER::SYSTEM::INSTR).
+    // "without_close" (no viClose), "without_find" (no viFindRsrc) or "planted" (reports
+    // PLANTED::INSTR); on Windows also "with_helper", installed with the helper library it
+    // imports, whose descriptor it reports (HELPER::SYSTEM::INSTR).
     void install(const std::string& variant);
     void uninstall();
     // A planted library in the current directory, where a careless search would find it.

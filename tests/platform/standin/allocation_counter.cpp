@@ -4,8 +4,9 @@
 
 #include <cstddef>
 
-// The sanitizer runtime's hook interface (declared here: GCC ships no header for it).
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, std::size_t),
+// The sanitizer runtime's hook interface (declared here: GCC ships no header for it); weak,
+// so that a build without the sanitizers (scripts/coverage) links and skips the counting.
+extern "C" __attribute__((weak)) int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, std::size_t),
                                                          void (*free_hook)(const volatile void*));
 
 namespace {
@@ -29,7 +30,8 @@ extern "C" __attribute__((visibility("default"))) void vantrel_standin_allocatio
 namespace testing_support {
 
 bool start_counting_allocations() {
-    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(count_allocation, ignore_free) != 0;
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks != nullptr &&
+                               __sanitizer_install_malloc_and_free_hooks(count_allocation, ignore_free) != 0;
     allocations = 0;
     counting = hooked;
     return hooked;
