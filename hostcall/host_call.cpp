@@ -115,7 +115,7 @@ void write_host_variable(HostCallRecord* record, const char* bare_name, const ch
     if (record->value_width == 0) return;  // a host whose slots hold no value: not built by the tests
     const std::uint32_t slot = find_slot(*record, wrapped.data());
     if (slot == slots_in_use(*record) && !create_variable(*record, slot, wrapped)) return;
-    // No export passes a null text; a host program might.
+    // Never taken: no export passes a null text.
     copy_into_slot(value_slot(*record, slot), record->value_width, text ? text : "");
 }
 
