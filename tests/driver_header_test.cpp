@@ -144,11 +144,11 @@ const HeaderCase header_cases[] = {
     {"one_megabyte_after", major_1_minor_2 + one_megabyte, "1.002"},
     {"one_megabyte_before", one_megabyte + "\n" + major_1_minor_2, "0.000"},
     // The first definitions count, whatever they define: in headers of the IVI style an
-    // attribute identifier, or the class specification's version, can come first.
+    // attribute identifier, or the version of the instrument class, can come first.
     {"attribute_identifier_first",
      "#define XY123_ATTR_DRIVER_MAJOR_VERSION (XY123_ATTR_BASE + 503L)\n"
      "#define XY123_ATTR_DRIVER_MINOR_VERSION (XY123_ATTR_BASE + 504L)\n" + defines("(2)", "(14)"), "0.000"},
-    {"class_specification_first",
+    {"instrument_class_version_first",
      "#define XY123_CLASS_SPEC_MAJOR_VERSION (4)\n#define XY123_CLASS_SPEC_MINOR_VERSION (1)\n" +
          defines("(2)", "(14)"), "4.001"},
 };
