@@ -112,7 +112,7 @@ std::size_t read_host_variable(const HostCallRecord* record, const char* bare_na
 void write_host_variable(HostCallRecord* record, const char* bare_name, const char* text) noexcept {
     WrappedName wrapped;
     if (!table_usable(record) || !wrap_name(bare_name, wrapped)) return;
-    if (record->value_width == 0) return;  // a host whose slots hold no value: not built by the tests
+    if (record->value_width == 0) return;  // slots that cannot hold even the terminating zero
     const std::uint32_t slot = find_slot(*record, wrapped.data());
     if (slot == slots_in_use(*record) && !create_variable(*record, slot, wrapped)) return;
     // Never taken: no export passes a null text.

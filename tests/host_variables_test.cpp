@@ -97,6 +97,8 @@ const WriteCase write_cases[] = {
     {"value_cut_to_width", {2, 32, 8}, {}, "K", "abcdefghij", {{"%K%", "abcdefg"}}},
     {"long_value_cut_to_width", {2, 32, 1024}, {}, "K", long_text, {{"%K%", long_text.substr(0, 1023)}}},
     {"value_width_one", {2, 32, 1}, {}, "K", "abc", {{"%K%", ""}}},
+    // Slots that hold no value, not even its zero: the variable is neither created nor written.
+    {"value_width_zero", {2, 32, 0}, {}, "K", "abc", {}},
     {"name_width_too_small", {2, 4, 32}, {}, "KEY", "v", {}},
     {"name_width_exact", {2, 6, 32}, {}, "KEY", "v", {{"%KEY%", "v"}}},
     {"name_of_29_written", {2, 32, 32}, {}, name29, "v", {{"%" + name29 + "%", "v"}}},
