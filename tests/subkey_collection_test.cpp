@@ -190,6 +190,19 @@ TEST_P(SubkeyCollection, ListsQualifyingSubkeys) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollection, ::testing::ValuesIn(collection_cases), testing_support::by_label);
 
+// The table lives as long as the library: a second call must not see the first call's order.
+TEST(SubkeyCollectionRepeat, SecondCallListsTheSame) {
+    testing_support::RegistryFixture registry;
+    registry.install(versions({{"5.0", path_is("a")}, {"6.0", path_is("b")}, {"5.5", path_is("c")}}));
+    testing_support::TestHost host("vantrel");
+    host.set("REGISTRY_KEY", versions_key);
+    host.set("REGISTRY_CRT", "Path");
+    for (int call = 1; call <= 2; ++call) {
+        EXPECT_EQ(host.call("GetRegKeys"), 1) << "call " << call;
+        EXPECT_EQ(host.result(), "6.0\r5.5\r5.0\r") << "call " << call;
+    }
+}
+
 // Key paths in the forms a script may write them, read as the registry reads them: letter
 // case aside, doubled and trailing backslashes are one separator or none, and a leading
 // backslash names no key. GetRegKeys opens the subkeys through the key it opened, and
