@@ -130,8 +130,9 @@ bool show_machine(const Machine& machine, std::string& error) {
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
                        const std::string& empty_folder) {
-    MachineRow row{machine.name, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
+    MachineRow row{machine.name, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
     if (!show_machine(machine, row.error)) return row;
+    row.kind = platform::shown_machine_kind();
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
     if (!row.error.empty()) return row;
     // A session of its own: fresh variables, and libraries loaded for this machine and

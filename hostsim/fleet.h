@@ -32,6 +32,7 @@ struct FleetRun {
 
 struct MachineRow {
     std::string name;
+    std::string kind;                 // "64-bit" or "32-bit" Windows; "" when not shown
     std::vector<Outcome> outcomes;    // one per expectation of the script
     std::vector<std::string> values;  // of the shown variables; none when the script did not run
     std::string error;                // why the machine could not be run to the end, or ""

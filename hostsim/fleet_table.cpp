@@ -78,14 +78,14 @@ void print_text(const Script& script, const std::vector<std::string>& shown, con
     const std::string units = digit_rows.back();
     digit_rows.pop_back();
     std::vector<Cells> table;
-    for (const std::string& digits : digit_rows) table.push_back({"", digits});
-    Cells header{"machine", units};
+    for (const std::string& digits : digit_rows) table.push_back({"", "", digits});
+    Cells header{"machine", "windows", units};
     header.insert(header.end(), shown.begin(), shown.end());
     header.push_back("verdict");
     table.push_back(header);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name), ""};
-        for (const Outcome outcome : row.outcomes) cells[1] += mark(outcome);
+        Cells cells{escape(row.name), row.kind, ""};
+        for (const Outcome outcome : row.outcomes) cells[2] += mark(outcome);
         for (std::size_t i = 0; i < shown.size(); ++i) {
             cells.push_back(i < row.values.size() ? '"' + escape(row.values[i]) + '"' : "");
         }
@@ -108,13 +108,13 @@ void print_tsv_row(const Cells& cells, std::ostream& out) {
 
 void print_tsv(const Script& script, const std::vector<std::string>& shown, const std::vector<MachineRow>& rows,
                std::ostream& out) {
-    Cells header{"machine"};
+    Cells header{"machine", "windows"};
     for (const int line : expectation_lines(script)) header.push_back("line " + std::to_string(line));
     for (const std::string& name : shown) header.push_back(escape(name));
     header.push_back("verdict");
     print_tsv_row(header, out);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name)};
+        Cells cells{escape(row.name), row.kind};
         for (const Outcome outcome : row.outcomes) cells.push_back(word(outcome));
         for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i]) : "");
         cells.push_back(one_cell(verdict(row)));

@@ -27,7 +27,12 @@ const char* const usage =
     "\n"
     "Options:\n"
     "  --registry FILE.reg  the registry the libraries see (builds away from Windows; on\n"
-    "                       Windows the real registry is read)\n"
+    "                       Windows the real registry is read). An export holding\n"
+    "                       HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node is a 64-bit machine's:\n"
+    "                       the libraries, 32-bit, read its 32-bit view unless REGISTRY_VIEW\n"
+    "                       says 64\n"
+    "  --machine 32|64      the kind of Windows an export without that key comes from\n"
+    "                       (default 32; 64 for a partial export of a 64-bit machine)\n"
     "  --capacity N         most variables the table holds (default 64)\n"
     "  --name-width N       bytes per name slot (default 64)\n"
     "  --value-width N      bytes per value slot (default 1024)\n"
@@ -50,6 +55,7 @@ struct Options {
     host::TableShape shape;
     std::string result = "RESULT";
     std::string registry;
+    std::string machine;
     std::string script;
     std::string fleet;
     std::vector<std::string> shown;
@@ -94,6 +100,8 @@ Options read_options(int argc, char** argv) {
             fail("unknown option or missing value: " + argument + " (see --help)", 2);
         } else if (argument == "--registry") {
             options.registry = argv[++i];
+        } else if (argument == "--machine") {
+            options.machine = argv[++i];
         } else if (argument == "--capacity") {
             options.shape.capacity = read_count(argument, argv[++i]);
         } else if (argument == "--name-width") {
@@ -168,9 +176,10 @@ int run_fleet(const Options& options) {
 
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
+    std::string error;
+    if (!options.machine.empty() && !platform::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
     if (!options.shown.empty() || !options.format.empty()) fail("--show and --format go with --fleet", 2);
-    std::string error;
     if (!options.registry.empty() && !platform::use_registry_file(options.registry, error)) fail(error);
     hostsim::Session session(options.shape);
     if (options.script.empty()) return call_once(options, session);

@@ -15,11 +15,19 @@ enum class KeyAccess {
     read,       // key information, subkeys and values (KEY_READ)
 };
 
-// Opens HKEY_LOCAL_MACHINE\path; an empty path opens HKEY_LOCAL_MACHINE itself.
-RegistryKey open_machine_key(const char* path, KeyAccess access) noexcept;
+// On 64-bit Windows the keys below HKEY_LOCAL_MACHINE\SOFTWARE come in two views: a 32-bit
+// process reads the 32-bit one (SOFTWARE\WOW6432Node) unless it asks for the other.
+enum class RegistryView {
+    own,       // the process's own view: no view flag in the access asked for
+    wow64_32,  // the 32-bit view (KEY_WOW64_32KEY)
+    wow64_64,  // the 64-bit view (KEY_WOW64_64KEY)
+};
 
-// Opens the subkey name of an open key.
-RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess access) noexcept;
+// Opens HKEY_LOCAL_MACHINE\path; an empty path opens HKEY_LOCAL_MACHINE itself.
+RegistryKey open_machine_key(const char* path, KeyAccess access, RegistryView view) noexcept;
+
+// Opens the subkey name of an open key, in the view the parent was opened in.
+RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess access, RegistryView view) noexcept;
 
 // Number of subkeys; false when the key cannot be queried.
 bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept;

@@ -13,6 +13,18 @@ namespace platform {
 // file that cannot be read are skipped, each named on stderr with its line number.
 bool use_registry_file(const std::string& path, std::string& error);
 
+// An export holding HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node comes from 64-bit Windows, where
+// the libraries, being 32-bit, read the 32-bit view unless a script asks for the other; any
+// other export from 32-bit Windows, with one view. A partial export (one vendor's key)
+// cannot tell: stating "64" makes such exports count as 64-bit Windows' too, "32" leaves
+// them as they are. False, with the reason in error, for any other kind, or where the
+// libraries read this machine's own registry.
+bool state_machine_kind(const std::string& bits, std::string& error);
+
+// "64-bit" or "32-bit": the Windows the registry file shown last comes from, as the
+// libraries read it.
+std::string shown_machine_kind();
+
 // False, with the reason in error, where the libraries read this machine's own registry
 // and VISA: no other machine can be shown to them there.
 bool can_stand_in_for_machines(std::string& error);

@@ -9,6 +9,7 @@
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
 #include "vantrel/leading_number.h"
+#include "vantrel/registry_view.h"
 
 namespace {
 
@@ -34,9 +35,9 @@ bool holds_letter(const char* text) {
 // Walks the subkeys from the last to the first and keeps the name of the greatest purely
 // numeric one. Among names that read as the same number the last subkey wins, since only a
 // strictly greater number replaces the best one.
-void find_highest_version(const char* product_key, Answer& answer) {
+void find_highest_version(const char* product_key, platform::RegistryView view, Answer& answer) {
     answer[0] = '\0';
-    platform::RegistryKey key = platform::open_machine_key(product_key, platform::KeyAccess::read);
+    platform::RegistryKey key = platform::open_machine_key(product_key, platform::KeyAccess::read, view);
     if (key == nullptr) return;
     std::uint32_t count = assumed_subkey_count;
     platform::count_subkeys(key, count);
@@ -55,7 +56,7 @@ void find_highest_version(const char* product_key, Answer& answer) {
 }
 
 std::int32_t report_highest_version(HostCallRecord* record, const char* product_key, Answer& answer) {
-    find_highest_version(product_key, answer);
+    find_highest_version(product_key, vantrel::read_registry_view(record), answer);
     hostcall::write_result(record, answer.data());
     return 1;
 }

@@ -9,6 +9,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "vantrel/registry_view.h"
 #include "vantrel/whole_variable.h"
 
 namespace {
@@ -29,6 +30,7 @@ struct Request {
     HostText key_path;
     HostText lower_bound;
     HostText value_name;
+    platform::RegistryView view;  // every key, the subkeys read for their values too
 };
 
 // Names and values are held whole, as long as the registry lets them be.
@@ -80,6 +82,7 @@ void copy_text(std::array<char, Size>& destination, const char* text) {
 }
 
 bool read_request(const HostCallRecord* record, Request& request) {
+    request.view = vantrel::read_registry_view(record);
     return vantrel::read_whole_variable(record, "REGISTRY_KEY", request.key_path) &&
            vantrel::read_whole_variable(record, "REGISTRY_MIN", request.lower_bound) &&
            vantrel::read_whole_variable(record, "REGISTRY_CRT", request.value_name);
@@ -88,12 +91,12 @@ bool read_request(const HostCallRecord* record, Request& request) {
 // The subkey's value as text: up to its first zero byte or, for data without one, up to
 // the byte count the query returned. False when the subkey cannot be opened or the value
 // cannot be read (missing, or more than 1024 bytes).
-bool read_value_text(platform::RegistryKey main_key, const char* subkey, const char* value_name,
+bool read_value_text(platform::RegistryKey main_key, const char* subkey, const Request& request,
                      ValueText& text) {
-    platform::RegistryKey key = platform::open_subkey(main_key, subkey, platform::KeyAccess::read);
+    platform::RegistryKey key = platform::open_subkey(main_key, subkey, platform::KeyAccess::read, request.view);
     if (key == nullptr) return false;
     std::uint32_t size = value_query_bytes;
-    const bool read = platform::read_value(key, value_name, reinterpret_cast<unsigned char*>(text.data()), size);
+    const bool read = platform::read_value(key, request.value_name.data(), reinterpret_cast<unsigned char*>(text.data()), size);
     platform::close_key(key);
     // The registry refuses a value larger than the room given rather than return it, so the
     // size test only restates that.
@@ -149,7 +152,7 @@ void collect_versioned_subkeys(platform::RegistryKey main_key, const Request& re
     ValueText value;
     for (std::uint32_t index = 0; platform::subkey_name(main_key, index, name.data(), name.size()); ++index) {
         if (!name_admitted(name.data(), request.lower_bound.data())) continue;
-        if (!read_value_text(main_key, name.data(), request.value_name.data(), value)) continue;
+        if (!read_value_text(main_key, name.data(), request, value)) continue;
         if (value[0] == '\0') continue;
         record_subkey(name.data(), value);
     }
@@ -174,10 +177,10 @@ bool value_listed_before(std::size_t position) {
 // The registry may have changed since collection. Each entry's current value is read once:
 // an entry whose value can no longer be read would not have qualified and is dropped, and
 // one whose value now equals, byte for byte, that of an entry before it is dropped too.
-void drop_changed_entries(platform::RegistryKey main_key, const char* value_name) {
+void drop_changed_entries(platform::RegistryKey main_key, const Request& request) {
     for (std::size_t position = 0; position < table.count; ++position) {
         Entry& entry = table.entries[table.order[position]];
-        entry.readable = read_value_text(main_key, entry.name.data(), value_name, entry.value);
+        entry.readable = read_value_text(main_key, entry.name.data(), request, entry.value);
         entry.listed = entry.readable && !value_listed_before(position);
     }
 }
@@ -203,7 +206,7 @@ EXPORT_ABI std::int32_t STDCALL_ABI GetRegKeys(HostCallRecord* record) noexcept 
     Request request;
     platform::RegistryKey main_key = nullptr;
     if (read_request(record, request)) {
-        main_key = platform::open_machine_key(request.key_path.data(), platform::KeyAccess::enumerate);
+        main_key = platform::open_machine_key(request.key_path.data(), platform::KeyAccess::enumerate, request.view);
     }
     if (main_key == nullptr) {
         hostcall::write_result(record, "");
@@ -211,7 +214,7 @@ EXPORT_ABI std::int32_t STDCALL_ABI GetRegKeys(HostCallRecord* record) noexcept 
     }
     collect_versioned_subkeys(main_key, request);
     sort_by_name();
-    drop_changed_entries(main_key, request.value_name.data());
+    drop_changed_entries(main_key, request);
     platform::close_key(main_key);
     HostText output;
     join_names(output);

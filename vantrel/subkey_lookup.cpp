@@ -6,6 +6,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "vantrel/registry_view.h"
 #include "vantrel/whole_variable.h"
 
 namespace {
@@ -43,8 +44,8 @@ bool read_index(const char* text, std::uint32_t& index) {
 }
 
 // Reads only the subkey at the index: a walk of n subkeys then costs n enumerations.
-bool find_subkey_name(const char* key_path, std::uint32_t index, Name& name) {
-    platform::RegistryKey key = platform::open_machine_key(key_path, platform::KeyAccess::enumerate);
+bool find_subkey_name(const char* key_path, platform::RegistryView view, std::uint32_t index, Name& name) {
+    platform::RegistryKey key = platform::open_machine_key(key_path, platform::KeyAccess::enumerate, view);
     if (key == nullptr) return false;
     const bool found = platform::subkey_name(key, index, name.data(), name.size());
     platform::close_key(key);
@@ -58,10 +59,11 @@ EXPORT_ABI std::int32_t STDCALL_ABI GetRegKey(HostCallRecord* record) noexcept {
     std::array<char, index_text_capacity> index_text;
     const bool key_whole = vantrel::read_whole_variable(record, "REGISTRY_KEY", key_path);
     const bool index_whole = vantrel::read_whole_variable(record, "REGISTRY_ITER", index_text);
+    const platform::RegistryView view = vantrel::read_registry_view(record);
     std::uint32_t index = 0;
     Name name;
     if (key_whole && index_whole && read_index(index_text.data(), index) &&
-        find_subkey_name(key_path.data(), index, name)) {
+        find_subkey_name(key_path.data(), view, index, name)) {
         hostcall::write_result(record, name.data());
         return 1;
     }

@@ -17,6 +17,11 @@
 // opened below a key opened with open_machine_key, the later subkey opens below it see
 // the .reg file named by the first variable instead. Keys already open keep what they saw.
 //
+// An export that holds HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node is a 64-bit machine's, and the
+// libraries read it as 32-bit libraries read that machine (registry_view.h); so is any
+// export when VANTREL_REGISTRY_MACHINE is "64" (a partial export that cannot tell). Any other
+// export is a 32-bit machine's, with one view.
+//
 // Every operation is counted (registry_operations.h) for the benchmark.
 #include "platform/registry.h"
 
@@ -31,6 +36,7 @@
 #include "platform/standin/allocation_scope.h"
 #include "platform/standin/registry_cache.h"
 #include "platform/standin/registry_operations.h"
+#include "platform/standin/registry_view.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
@@ -40,13 +46,14 @@ namespace {
 // registry they read, and how many subkeys have been opened below it so far.
 struct MainKey {
     Snapshot snapshot;
+    bool sixty_four_bit_machine = false;
     unsigned long subkey_opens = 0;
 };
 
 struct OpenKey {
     std::shared_ptr<MainKey> main;
     Snapshot snapshot;   // the registry this key was found in
-    std::string path;    // below HKEY_LOCAL_MACHINE
+    std::string path;    // below HKEY_LOCAL_MACHINE, as the libraries named it
     const regfile::Key* key;
 };
 
@@ -80,9 +87,15 @@ const regfile::Key* find_key(const regfile::Key& root, const std::string& path) 
     return key;
 }
 
-RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path) {
+bool sixty_four_bit_machine(const Snapshot& snapshot) {
+    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
+    if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
+    return find_key(snapshot->machine, "SOFTWARE\\WOW6432Node") != nullptr;
+}
+
+RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
     Snapshot snapshot = main->snapshot;
-    const regfile::Key* key = find_key(snapshot->machine, path);
+    const regfile::Key* key = find_key(snapshot->machine, path_in_view(path, view, main->sixty_four_bit_machine));
     if (key == nullptr) return nullptr;
     return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
@@ -97,20 +110,21 @@ std::uint64_t registry_operations() noexcept {
     return operations;
 }
 
-RegistryKey open_machine_key(const char* path, KeyAccess) noexcept try {
+RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
     if (fault_injected("open")) return nullptr;
     auto main = std::make_shared<MainKey>();
     main->snapshot = registry_snapshot(std::getenv("VANTREL_REGISTRY"));
-    return open_path(std::move(main), path != nullptr ? path : "");
+    main->sixty_four_bit_machine = sixty_four_bit_machine(main->snapshot);
+    return open_path(std::move(main), path != nullptr ? path : "", view);
 } catch (...) {
     return nullptr;
 }
 
 // The subkey is looked up by its whole path in the registry the main key sees now, which
 // is the one it was opened in unless the registry has changed meanwhile.
-RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcept try {
+RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess, RegistryView view) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
     if (parent == nullptr || fault_injected("open_subkey")) return nullptr;
@@ -119,7 +133,7 @@ RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess) noexcep
     ++open.main->subkey_opens;
     const std::string below = name != nullptr ? name : "";
     if (!below.empty() && below.front() == '\\') return nullptr;
-    return open_path(open.main, open.path.empty() ? below : open.path + "\\" + below);
+    return open_path(open.main, open.path.empty() ? below : open.path + "\\" + below, view);
 } catch (...) {
     return nullptr;
 }

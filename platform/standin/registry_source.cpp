@@ -18,6 +18,18 @@ namespace {
 // folder, where a relative folder on the loader's path no longer leads to it.
 LibraryHandle shown_visa = nullptr;
 
+std::string shown_kind = "32-bit";
+
+bool holds_wow64_node(const regfile::Key& machine) {
+    const regfile::Key* software = machine.find_subkey("SOFTWARE");
+    return software != nullptr && software->find_subkey("WOW6432Node") != nullptr;
+}
+
+bool stated_sixty_four_bit() {
+    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
+    return stated != nullptr && std::string(stated) == "64";
+}
+
 }  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
@@ -34,7 +46,22 @@ bool use_registry_file(const std::string& path, std::string& error) {
     }
     // Absolute, so that the file is still found after the current folder changes.
     setenv("VANTREL_REGISTRY", std::filesystem::absolute(path).c_str(), 1);
+    shown_kind = holds_wow64_node(parsed.machine) || stated_sixty_four_bit() ? "64-bit" : "32-bit";
     return true;
+}
+
+// The stand-in registry reads the same variable (platform/standin/registry.cpp).
+bool state_machine_kind(const std::string& bits, std::string& error) {
+    if (bits != "32" && bits != "64") {
+        error = "the kind of machine is 32 or 64, not '" + bits + "'";
+        return false;
+    }
+    setenv("VANTREL_REGISTRY_MACHINE", bits.c_str(), 1);
+    return true;
+}
+
+std::string shown_machine_kind() {
+    return shown_kind;
 }
 
 bool can_stand_in_for_machines(std::string&) {

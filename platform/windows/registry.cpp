@@ -6,24 +6,35 @@
 namespace platform {
 namespace {
 
-REGSAM access_mask(KeyAccess access) noexcept {
-    return access == KeyAccess::enumerate ? KEY_ENUMERATE_SUB_KEYS : KEY_READ;
+REGSAM view_flag(RegistryView view) noexcept {
+    switch (view) {
+        case RegistryView::wow64_32: return KEY_WOW64_32KEY;
+        case RegistryView::wow64_64: return KEY_WOW64_64KEY;
+        case RegistryView::own: break;
+    }
+    return 0;
 }
 
-RegistryKey open_key(HKEY parent, const char* path, KeyAccess access) noexcept {
+// A system that does not know the view flags refuses the open, which the queries then
+// treat as a key that cannot be opened.
+REGSAM access_mask(KeyAccess access, RegistryView view) noexcept {
+    return (access == KeyAccess::enumerate ? KEY_ENUMERATE_SUB_KEYS : KEY_READ) | view_flag(view);
+}
+
+RegistryKey open_key(HKEY parent, const char* path, KeyAccess access, RegistryView view) noexcept {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, path, 0, access_mask(access), &key) != ERROR_SUCCESS) return nullptr;
+    if (RegOpenKeyExA(parent, path, 0, access_mask(access, view), &key) != ERROR_SUCCESS) return nullptr;
     return key;
 }
 
 }  // namespace
 
-RegistryKey open_machine_key(const char* path, KeyAccess access) noexcept {
-    return open_key(HKEY_LOCAL_MACHINE, path, access);
+RegistryKey open_machine_key(const char* path, KeyAccess access, RegistryView view) noexcept {
+    return open_key(HKEY_LOCAL_MACHINE, path, access, view);
 }
 
-RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess access) noexcept {
-    return open_key(static_cast<HKEY>(parent), name, access);
+RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess access, RegistryView view) noexcept {
+    return open_key(static_cast<HKEY>(parent), name, access, view);
 }
 
 bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept {

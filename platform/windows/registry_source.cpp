@@ -6,8 +6,17 @@ namespace platform {
 
 bool use_registry_file(const std::string& path, std::string& error) {
     error = "--registry is for builds away from Windows; here the real registry is read "
-            "(import " + path + " with: regedit /S " + path + ")";
+            "(import " + path + " where a 32-bit installer puts its keys with: reg import " + path + " /reg:32)";
     return false;
+}
+
+bool state_machine_kind(const std::string&, std::string& error) {
+    error = "--machine is for builds away from Windows: here the libraries read this machine's registry";
+    return false;
+}
+
+std::string shown_machine_kind() {
+    return "";
 }
 
 bool can_stand_in_for_machines(std::string& error) {

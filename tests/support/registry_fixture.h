@@ -7,8 +7,30 @@
 
 namespace testing_support {
 
-// Tests write their keys only below these, so that the Windows side can clear them.
-inline const char* const test_roots[] = {"SOFTWARE\\Korvalis", "SOFTWARE\\VantrelTest"};
+// Tests write their keys only below these, in either view, so that the Windows side can
+// clear them.
+inline const char* const test_roots[] = {
+    "SOFTWARE\\Korvalis",          "SOFTWARE\\VantrelTest",
+    "SOFTWARE\\WOW6432Node\\Korvalis", "SOFTWARE\\WOW6432Node\\VantrelTest",
+    "SOFTWARE\\Classes\\VantrelTest", "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest",
+    "SYSTEM\\VantrelTest"};
+
+// How the libraries under test see the views of HKEY_LOCAL_MACHINE\SOFTWARE.
+enum class MachineShape {
+    one_view,  // 32-bit Windows: there is one view
+    wow64,     // 32-bit libraries on 64-bit Windows: their own view is the 32-bit one
+    win64,     // 64-bit libraries on 64-bit Windows: their own view is the 64-bit one
+};
+
+// The shapes a test can show the libraries: on Windows the machine it runs on; natively
+// the stand-in shows the (32-bit) libraries a 32-bit and a 64-bit machine.
+std::vector<MachineShape> machine_shapes();
+const char* shape_name(MachineShape shape);
+
+// A 64-bit machine's registry as its export shows it, the 32-bit view's keys below
+// SOFTWARE\WOW6432Node (and SOFTWARE\Classes\WOW6432Node), folded into one view: what the
+// same installers leave on a 32-bit machine.
+std::string folded_into_one_view(const std::string& reg_body);
 
 class RegistryFixture {
 public:
@@ -18,8 +40,12 @@ public:
     RegistryFixture& operator=(const RegistryFixture&) = delete;
 
     // Replaces what the libraries see below the test roots with reg_body: the lines of a
-    // .reg file after its header.
+    // .reg file after its header, written in the libraries' own view.
     void install(const std::string& reg_body);
+    // Replaces it with the registry of a 64-bit machine's export (keys of the 32-bit view
+    // below WOW6432Node), shown to the libraries as a machine of the given shape: as it is
+    // to a 64-bit shape, folded into one view to the one-view shape.
+    void install_machine(const std::string& reg_body, MachineShape shape);
     // The stand-in's file; empty where the real registry is used.
     const std::string& file() const { return file_; }
 

@@ -31,6 +31,15 @@ void RegistryFixture::install(const std::string& reg_body) {
     setenv("VANTREL_REGISTRY", file_.c_str(), 1);
 }
 
+// The stand-in tells a 64-bit machine's export by its WOW6432Node key.
+void RegistryFixture::install_machine(const std::string& reg_body, MachineShape shape) {
+    install(shape == MachineShape::one_view ? folded_into_one_view(reg_body) : reg_body);
+}
+
+std::vector<MachineShape> machine_shapes() {
+    return {MachineShape::one_view, MachineShape::wow64};
+}
+
 bool RegistryFixture::change_after_subkey_opens(unsigned long opens, const std::string& reg_body) {
     write_reg_file(changed_file_, reg_body);
     setenv("VANTREL_REGISTRY_CHANGED", changed_file_.c_str(), 1);

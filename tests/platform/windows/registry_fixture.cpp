@@ -11,9 +11,10 @@
 namespace testing_support {
 namespace {
 
-void write_key(HKEY parent, const regfile::Key& key) {
+// view is 0 (the process's own view) or KEY_WOW64_64KEY.
+void write_key(HKEY parent, const regfile::Key& key, REGSAM view) {
     HKEY created = nullptr;
-    if (RegCreateKeyExA(parent, key.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+    if (RegCreateKeyExA(parent, key.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &created,
                         nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot create test key " + key.name);
     }
@@ -21,8 +22,40 @@ void write_key(HKEY parent, const regfile::Key& key) {
         RegSetValueExA(created, value.name.c_str(), 0, value.type, value.data.data(),
                        static_cast<DWORD>(value.data.size()));
     }
-    for (const auto& entry : key.subkeys) write_key(created, entry.second);
+    for (const auto& entry : key.subkeys) write_key(created, entry.second, view);
     RegCloseKey(created);
+}
+
+regfile::ParseResult parse_fixture(const std::string& reg_body) {
+    regfile::ParseResult parsed = regfile::parse("Windows Registry Editor Version 5.00\r\n\r\n" + reg_body);
+    if (!parsed.ok) throw std::runtime_error("test registry: line " + std::to_string(parsed.error_line) + ": " + parsed.error);
+    // A fixture is written whole: a line the reader would skip is a mistake in the test.
+    if (!parsed.warnings.empty()) {
+        const regfile::Warning& skipped = parsed.warnings.front();
+        throw std::runtime_error("test registry: line " + std::to_string(skipped.line) + ": " + skipped.message);
+    }
+    return parsed;
+}
+
+void write_machine(const std::string& reg_body, REGSAM view) {
+    const regfile::ParseResult parsed = parse_fixture(reg_body);
+    for (const auto& entry : parsed.machine.subkeys) write_key(HKEY_LOCAL_MACHINE, entry.second, view);
+}
+
+MachineShape this_machine() {
+    if (sizeof(void*) == 8) return MachineShape::win64;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? MachineShape::wow64 : MachineShape::one_view;
+}
+
+// Removes the key in the 64-bit view, and in the process's own one (the 32-bit view of a
+// 32-bit process on 64-bit Windows); on 32-bit Windows the two are one.
+void delete_tree(const char* path) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+    HKEY machine64 = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &machine64) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(machine64, path);
+    RegCloseKey(machine64);
 }
 
 }  // namespace
@@ -35,16 +68,27 @@ RegistryFixture::~RegistryFixture() {
     clear();
 }
 
+// In the process's own view: where an installer of the libraries' own kind puts its keys.
 void RegistryFixture::install(const std::string& reg_body) {
     clear();
-    const regfile::ParseResult parsed = regfile::parse("Windows Registry Editor Version 5.00\r\n\r\n" + reg_body);
-    if (!parsed.ok) throw std::runtime_error("test registry: line " + std::to_string(parsed.error_line) + ": " + parsed.error);
-    // A fixture is written whole: a line the reader would skip is a mistake in the test.
-    if (!parsed.warnings.empty()) {
-        const regfile::Warning& skipped = parsed.warnings.front();
-        throw std::runtime_error("test registry: line " + std::to_string(skipped.line) + ": " + skipped.message);
+    write_machine(reg_body, 0);
+}
+
+// An export holds the keys as the 64-bit view shows them, WOW6432Node included, so they
+// are written there as they stand. A 32-bit machine has one view: there the keys go where
+// the same installers would have put them.
+void RegistryFixture::install_machine(const std::string& reg_body, MachineShape shape) {
+    if (shape != this_machine()) throw std::runtime_error(std::string("this machine is not ") + shape_name(shape));
+    clear();
+    if (shape == MachineShape::one_view) {
+        write_machine(folded_into_one_view(reg_body), 0);
+    } else {
+        write_machine(reg_body, KEY_WOW64_64KEY);
     }
-    for (const auto& entry : parsed.machine.subkeys) write_key(HKEY_LOCAL_MACHINE, entry.second);
+}
+
+std::vector<MachineShape> machine_shapes() {
+    return {this_machine()};
 }
 
 bool RegistryFixture::change_after_subkey_opens(unsigned long, const std::string&) {
@@ -52,7 +96,7 @@ bool RegistryFixture::change_after_subkey_opens(unsigned long, const std::string
 }
 
 void RegistryFixture::clear() {
-    for (const char* root : test_roots) RegDeleteTreeA(HKEY_LOCAL_MACHINE, root);
+    for (const char* root : test_roots) delete_tree(root);
 }
 
 }  // namespace testing_support

@@ -1,0 +1,71 @@
+// Stand-in only: registry redirection on a 64-bit machine, as measured in Wine's WoW64.
+// A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
+// SOFTWARE\Classes\WOW6432Node\X; SOFTWARE\WOW6432Node\X, and every path outside SOFTWARE,
+// is the same key in both views.
+#include "platform/standin/registry_view.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+namespace {
+
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Registry names are the same whatever the case of their letters.
+bool same_name(std::string_view name, std::string_view ascii_name) {
+    if (name.size() != ascii_name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (upper(name[i]) != upper(ascii_name[i])) return false;
+    }
+    return true;
+}
+
+// The names along the path, with the empty ones a doubled or trailing backslash makes
+// passed over, as the registry passes them over.
+std::vector<std::string_view> names_along(std::string_view path) {
+    std::vector<std::string_view> names;
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) names.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+// Where the 32-bit view's own node goes in the path: after SOFTWARE, or after
+// SOFTWARE\Classes; none when the path is shared by both views. A path that names the node
+// below SOFTWARE reads it in both views; below SOFTWARE\Classes the node is not recognised,
+// and a 32-bit read looks for another node within it.
+std::size_t redirected_after(const std::vector<std::string_view>& names) {
+    constexpr std::size_t shared = 0;
+    if (names.empty() || !same_name(names[0], "SOFTWARE")) return shared;
+    if (names.size() > 1 && same_name(names[1], "Classes")) return 2;
+    if (names.size() > 1 && same_name(names[1], "WOW6432Node")) return shared;
+    return 1;
+}
+
+}  // namespace
+
+std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine) {
+    // A path starting with a backslash opens nothing, in any view.
+    if (!sixty_four_bit_machine || view == RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
+        return path;
+    }
+    const std::vector<std::string_view> names = names_along(path);
+    const std::size_t node = redirected_after(names);
+    if (node == 0) return path;
+    std::string redirected;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i == node) redirected += "WOW6432Node\\";
+        redirected.append(names[i]).push_back('\\');
+    }
+    if (node == names.size()) redirected += "WOW6432Node\\";
+    redirected.pop_back();
+    return redirected;
+}
+
+}  // namespace platform

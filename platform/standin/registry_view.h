@@ -1,0 +1,19 @@
+// Stand-in only: where a key path leads in the registry export of a 64-bit machine, as the
+// view a key is opened in decides there.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace platform {
+
+// The path, below HKEY_LOCAL_MACHINE, of the key that path names when opened in view on a
+// machine of the given kind. An export holds the keys as the 64-bit view shows them, so a
+// 32-bit read (the own view of the libraries, which are 32-bit, or an explicit "32") of a
+// path below SOFTWARE leads into SOFTWARE\WOW6432Node, and below SOFTWARE\Classes into
+// SOFTWARE\Classes\WOW6432Node. Other paths, and every path on a 32-bit machine, lead to
+// themselves.
+std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine);
+
+}  // namespace platform
