@@ -166,6 +166,47 @@ TEST(InstrumentListLoading, NoStaleList) {
     EXPECT_EQ(host.result(), "");
 }
 
+// On 64-bit Windows each kind of process has its own system folder (SysWOW64 for 32-bit
+// ones): VISA is loaded from the process's own, and a library of the other kind in the
+// other folder is never loaded. Rows that need the other folder run only where there is one.
+struct SystemFolderCase {
+    const char* label;
+    bool in_own_folder;
+    bool in_other_folder;
+    const char* expected;
+};
+
+const SystemFolderCase system_folder_cases[] = {
+    {"own_folder_only", true, false, "GPIB0::5::INSTR"},
+    {"other_folder_only", false, true, ""},
+    {"both_folders", true, true, "GPIB0::5::INSTR"},
+};
+
+class InstrumentListSystemFolder : public ::testing::TestWithParam<SystemFolderCase> {};
+
+TEST_P(InstrumentListSystemFolder, OwnSystemFolderOnly) {
+    const SystemFolderCase& c = GetParam();
+    VisaFixture visa;
+    if (c.in_other_folder && !visa.install_in_other_system_folder("planted")) {
+        GTEST_SKIP() << "this machine has one system folder";
+    }
+    if (c.in_own_folder) visa.install("full");
+    visa.set_resources("GPIB0::5::INSTR");
+    testing_support::TestHost host("driver");
+    EXPECT_EQ(host.call("GetHW"), 1);
+    EXPECT_EQ(host.result(), c.expected);
+    const std::vector<std::string> log = visa.log();
+    if (c.in_own_folder) {
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.front(), "load " + visa.installed_path());
+    } else {
+        EXPECT_TRUE(log.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstrumentListSystemFolder, ::testing::ValuesIn(system_folder_cases),
+                         testing_support::by_label);
+
 #if defined(_WIN32)
 // The libraries visa32.dll imports are found beside it in the system folder: a helper of
 // the same name planted beside the installer or in the current directory never loads.

@@ -78,6 +78,13 @@ void VisaFixture::plant_helper_in_current_directory() {
           (fs::current_path() / visa_helper_file_name()).string());
 }
 
+bool VisaFixture::install_in_other_system_folder(const std::string& variant) {
+    std::string folder;
+    if (!other_system_folder(folder)) return false;
+    plant(variant_path(variant), folder + "/" + visa_file_name());
+    return true;
+}
+
 void VisaFixture::set_resources(const std::string& descriptors) {
     set_environment("VISA_STANDIN_RESOURCES", descriptors);
 }

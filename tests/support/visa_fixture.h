@@ -27,6 +27,10 @@ public:
     // the current directory, where the search for what VISA imports must not look.
     void plant_helper_beside_program();
     void plant_helper_in_current_directory();
+    // The variant in the system folder of the other kind of process: the 64-bit System32
+    // for a 32-bit process on 64-bit Windows, SysWOW64 for a 64-bit one. False where there
+    // is no other (32-bit Windows, and away from Windows).
+    bool install_in_other_system_folder(const std::string& variant);
 
     void set_resources(const std::string& descriptors);  // separated by "|"
     void set_generated(int count, int length);
@@ -48,6 +52,8 @@ private:
 // Where the driver looks for VISA, and the stand-in's (and its helper's) file name on this
 // platform.
 std::string visa_install_path();
+// The other kind of process's system folder, or false (see install_in_other_system_folder).
+bool other_system_folder(std::string& folder);
 std::string visa_file_name();
 std::string visa_helper_file_name();
 // This process's number, to keep the stand-in's log apart from that of other test runs.

@@ -15,6 +15,11 @@ std::string visa_install_path() {
     return (first.empty() ? std::string("/tmp/vantrel-visa-search-path") : first) + "/libvisa.so";
 }
 
+// The dynamic loader has one search path, whatever the kind of process.
+bool other_system_folder(std::string&) {
+    return false;
+}
+
 std::string visa_file_name() {
     return "libvisa.so";
 }

@@ -14,6 +14,22 @@ std::string visa_install_path() {
     return std::string(folder) + "\\visa32.dll";
 }
 
+// A 32-bit process on 64-bit Windows reaches the 64-bit System32 as Sysnative (its own
+// System32 is redirected to SysWOW64); a 64-bit process has SysWOW64 beside its own.
+bool other_system_folder(std::string& folder) {
+    char path[MAX_PATH] = {};
+    if (sizeof(void*) == 8) {
+        const UINT length = GetSystemWow64DirectoryA(path, MAX_PATH);
+        folder = path;
+        return length > 0 && length < MAX_PATH;
+    }
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    folder = std::string(path) + "\\Sysnative";
+    return length > 0 && length < MAX_PATH;
+}
+
 std::string visa_file_name() {
     return "visa32.dll";
 }
