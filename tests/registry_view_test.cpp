@@ -129,29 +129,38 @@ INSTANTIATE_TEST_SUITE_P(Cases, RegistryView, ::testing::ValuesIn(view_cases), t
 
 // Where a read of a key path leads on 64-bit Windows, as measured in Wine's WoW64: the
 // export holds the key at `found_at`; a read of `asked` in the 32-bit and in the 64-bit
-// view finds it or not.
+// view finds it or not. A 64-bit process asking for the 32-bit view is redirected the same
+// way but for one path.
 struct RedirectionCase {
     const char* label;
     const char* asked;
     const char* found_at;
     bool found_by_32_bit_read;
     bool found_by_64_bit_read;
+    bool found_by_32_bit_read_of_64_bit_process;
 };
 
 const RedirectionCase redirection_cases[] = {
-    {"below_software", "SOFTWARE\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false},
-    {"vendor_key", "SOFTWARE\\Korvalis\\Quendrix", "SOFTWARE\\WOW6432Node\\Korvalis\\Quendrix", true, false},
-    {"letter_case_of_the_path", "software\\vantreltest\\node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false},
-    {"doubled_backslash", "SOFTWARE\\\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false},
-    {"classes", "SOFTWARE\\Classes\\VantrelTest", "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", true, false},
-    {"node_named_in_the_path", "SOFTWARE\\WOW6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true},
-    {"node_named_in_other_case", "SOFTWARE\\Wow6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true},
-    // Below Classes the 32-bit view's node is not recognised in a path: a 32-bit read looks
-    // for a node within the node, and finds nothing.
+    {"below_software", "SOFTWARE\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false, true},
+    {"vendor_key", "SOFTWARE\\Korvalis\\Quendrix", "SOFTWARE\\WOW6432Node\\Korvalis\\Quendrix", true, false, true},
+    {"letter_case_of_the_path", "software\\vantreltest\\node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false,
+     true},
+    {"doubled_backslash", "SOFTWARE\\\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false, true},
+    {"classes", "SOFTWARE\\Classes\\VantrelTest", "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", true, false, true},
+    {"node_named_in_the_path", "SOFTWARE\\WOW6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true,
+     true},
+    {"node_named_in_other_case", "SOFTWARE\\Wow6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true,
+     true},
+    // The 64-bit process's 32-bit read looks for a node within the node below Classes.
     {"classes_node_named_in_the_path", "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest",
-     "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", false, true},
-    {"outside_software", "SYSTEM\\VantrelTest", "SYSTEM\\VantrelTest", true, true},
+     "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", true, true, false},
+    {"outside_software", "SYSTEM\\VantrelTest", "SYSTEM\\VantrelTest", true, true, true},
 };
+
+bool found_by(const RedirectionCase& c, MachineShape shape, const std::string& view) {
+    if (view == "64") return c.found_by_64_bit_read;
+    return shape == MachineShape::win64 ? c.found_by_32_bit_read_of_64_bit_process : c.found_by_32_bit_read;
+}
 
 class RegistryRedirection : public ::testing::TestWithParam<RedirectionCase> {};
 
@@ -168,7 +177,7 @@ TEST_P(RegistryRedirection, EachViewFindsTheKeyOrNot) {
             host.set("REGISTRY_KEY", c.asked);
             host.set("REGISTRY_ITER", "0");
             host.set("REGISTRY_VIEW", view);
-            const bool found = std::string(view) == "32" ? c.found_by_32_bit_read : c.found_by_64_bit_read;
+            const bool found = found_by(c, shape, view);
             EXPECT_EQ(host.call("GetRegKey"), found ? 1 : 0);
             EXPECT_EQ(host.result(), found ? "found" : "");
         }

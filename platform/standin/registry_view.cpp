@@ -1,7 +1,7 @@
 // Stand-in only: registry redirection on a 64-bit machine, as measured in Wine's WoW64.
 // A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
-// SOFTWARE\Classes\WOW6432Node\X; SOFTWARE\WOW6432Node\X, and every path outside SOFTWARE,
-// is the same key in both views.
+// SOFTWARE\Classes\WOW6432Node\X; a path already naming WOW6432Node, and every path outside
+// SOFTWARE, is the same key in both views.
 #include "platform/standin/registry_view.h"
 
 #include <algorithm>
@@ -37,15 +37,15 @@ std::vector<std::string_view> names_along(std::string_view path) {
 }
 
 // Where the 32-bit view's own node goes in the path: after SOFTWARE, or after
-// SOFTWARE\Classes; none when the path is shared by both views. A path that names the node
-// below SOFTWARE reads it in both views; below SOFTWARE\Classes the node is not recognised,
-// and a 32-bit read looks for another node within it.
+// SOFTWARE\Classes; none when the path is shared by both views, as it is when it names the
+// node itself.
 std::size_t redirected_after(const std::vector<std::string_view>& names) {
     constexpr std::size_t shared = 0;
     if (names.empty() || !same_name(names[0], "SOFTWARE")) return shared;
-    if (names.size() > 1 && same_name(names[1], "Classes")) return 2;
-    if (names.size() > 1 && same_name(names[1], "WOW6432Node")) return shared;
-    return 1;
+    std::size_t node = 1;
+    if (names.size() > 1 && same_name(names[1], "Classes")) node = 2;
+    if (names.size() > node && same_name(names[node], "WOW6432Node")) return shared;
+    return node;
 }
 
 }  // namespace

@@ -48,14 +48,15 @@ MachineShape this_machine() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? MachineShape::wow64 : MachineShape::one_view;
 }
 
-// Removes the key in the 64-bit view, and in the process's own one (the 32-bit view of a
-// 32-bit process on 64-bit Windows); on 32-bit Windows the two are one.
-void delete_tree(const char* path) {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
-    HKEY machine64 = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &machine64) != ERROR_SUCCESS) return;
-    RegDeleteTreeA(machine64, path);
-    RegCloseKey(machine64);
+// Removes HKEY_LOCAL_MACHINE\path with everything below it, in one view: a key opened in a
+// view keeps it for what is deleted below it, where a view flag on HKEY_LOCAL_MACHINE
+// itself would be lost.
+void delete_tree(const char* path, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, view, 0);
 }
 
 }  // namespace
@@ -96,7 +97,12 @@ bool RegistryFixture::change_after_subkey_opens(unsigned long, const std::string
 }
 
 void RegistryFixture::clear() {
-    for (const char* root : test_roots) delete_tree(root);
+    // In the process's own view, and in the 64-bit one (the other view of a 32-bit process
+    // on 64-bit Windows; on 32-bit Windows the two are one).
+    for (const char* root : test_roots) {
+        delete_tree(root, 0);
+        delete_tree(root, KEY_WOW64_64KEY);
+    }
 }
 
 }  // namespace testing_support
