@@ -13,12 +13,6 @@ char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool same_name(std::string_view left, std::string_view right) {
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(),
-                      [](char a, char b) { return upper(a) == upper(b); });
-}
-
 // One line of the file, numbered from 1 as an editor numbers it.
 struct Line {
     int number;
@@ -354,6 +348,12 @@ private:
 };
 
 }  // namespace
+
+bool same_name(std::string_view left, std::string_view right) noexcept {
+    return left.size() == right.size() &&
+           std::equal(left.begin(), left.end(), right.begin(),
+                      [](char a, char b) { return upper(a) == upper(b); });
+}
 
 bool NameOrder::operator()(const std::string& left, const std::string& right) const noexcept {
     return std::lexicographical_compare(

@@ -29,6 +29,9 @@ struct Value {
     std::vector<unsigned char> data;
 };
 
+// Registry names are the same whatever the case of their ASCII letters.
+bool same_name(std::string_view left, std::string_view right) noexcept;
+
 // Registry names are compared without regard to letter case, and keys enumerate in that
 // order, as the registry itself keeps them.
 struct NameOrder {

@@ -127,10 +127,52 @@ TEST_P(RegistryView, AnswersFromTheViewAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegistryView, ::testing::ValuesIn(view_cases), testing_support::by_label);
 
+// A system that does not know the view flags refuses every open that asks for a view: an
+// export asked for one answers as for a key that cannot be opened, and one not asked for
+// any opens its keys as before, with no flag. Natively only, where the stand-in can refuse.
+struct RefusedViewCase {
+    const char* label;
+    const char* export_name;
+    const char* view;  // REGISTRY_VIEW; nullptr leaves it unset
+    std::int32_t returned;
+    const char* expected;
+};
+
+const RefusedViewCase refused_view_cases[] = {
+    {"product_own_view", "GetQuendrix", nullptr, 1, "6.0"},
+    {"product_other_text", "GetQuendrix", "x64", 1, "6.0"},
+    {"product_32", "GetQuendrix", "32", 1, ""},
+    {"product_64", "GetQuendrix", "64", 1, ""},
+    {"walk_own_view", "GetRegKey", nullptr, 1, "6.0"},
+    {"walk_32", "GetRegKey", "32", 0, ""},
+    {"walk_64", "GetRegKey", "64", 0, ""},
+    {"collection_own_view", "GetRegKeys", "", 1, "6.0\r"},
+    {"collection_32", "GetRegKeys", "32", 0, ""},
+};
+
+class RegistryViewRefused : public ::testing::TestWithParam<RefusedViewCase> {};
+
+TEST_P(RegistryViewRefused, AnswersAsForAKeyThatCannotBeOpened) {
+    const RefusedViewCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\6.0]\r\n\"Path\"=\"a\"\r\n");
+    if (!testing_support::inject_registry_faults("view_flag")) GTEST_SKIP() << "real registry";
+    testing_support::TestHost host("vantrel");
+    host.set("REGISTRY_KEY", "SOFTWARE\\Korvalis\\Quendrix");
+    host.set("REGISTRY_ITER", "0");
+    host.set("REGISTRY_CRT", "Path");
+    if (c.view != nullptr) host.set("REGISTRY_VIEW", c.view);
+    EXPECT_EQ(host.call(c.export_name), c.returned);
+    testing_support::clear_registry_faults();
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryViewRefused, ::testing::ValuesIn(refused_view_cases), testing_support::by_label);
+
 // Where a read of a key path leads on 64-bit Windows, as measured in Wine's WoW64: the
-// export holds the key at `found_at`; a read of `asked` in the 32-bit and in the 64-bit
-// view finds it or not. A 64-bit process asking for the 32-bit view is redirected the same
-// way but for one path.
+// export holds a subkey VantrelTest, with a value Mark, below `found_at`; GetRegKeys on
+// `asked` in the 32-bit and in the 64-bit view lists it or not. A 64-bit process asking
+// for the 32-bit view is redirected the same way but for two paths.
 struct RedirectionCase {
     const char* label;
     const char* asked;
@@ -143,10 +185,18 @@ struct RedirectionCase {
 const RedirectionCase redirection_cases[] = {
     {"below_software", "SOFTWARE\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false, true},
     {"vendor_key", "SOFTWARE\\Korvalis\\Quendrix", "SOFTWARE\\WOW6432Node\\Korvalis\\Quendrix", true, false, true},
+    {"software_itself", "SOFTWARE", "SOFTWARE\\WOW6432Node", true, false, true},
     {"letter_case_of_the_path", "software\\vantreltest\\node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false,
      true},
     {"doubled_backslash", "SOFTWARE\\\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", true, false, true},
+    {"leading_backslash", "\\SOFTWARE\\VantrelTest\\Node", "SOFTWARE\\WOW6432Node\\VantrelTest\\Node", false, false,
+     false},
     {"classes", "SOFTWARE\\Classes\\VantrelTest", "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", true, false, true},
+    // Classes itself is one key in both views for a 32-bit process: its subkeys are the
+    // 64-bit view's, WOW6432Node among them.
+    {"classes_itself", "SOFTWARE\\Classes", "SOFTWARE\\Classes\\WOW6432Node", false, false, true},
+    {"doubled_backslash_before_classes", "SOFTWARE\\\\Classes\\VantrelTest",
+     "SOFTWARE\\Classes\\WOW6432Node\\VantrelTest", true, false, true},
     {"node_named_in_the_path", "SOFTWARE\\WOW6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true,
      true},
     {"node_named_in_other_case", "SOFTWARE\\Wow6432Node\\VantrelTest", "SOFTWARE\\WOW6432Node\\VantrelTest", true, true,
@@ -170,16 +220,22 @@ TEST_P(RegistryRedirection, EachViewFindsTheKeyOrNot) {
         if (shape == MachineShape::one_view) continue;  // one view: nothing is redirected
         SCOPED_TRACE(testing_support::shape_name(shape));
         testing_support::RegistryFixture registry;
-        registry.install_machine(sixty_four_bit + subkey_lines(c.found_at, {"found"}), shape);
+        registry.install_machine(sixty_four_bit + "[HKEY_LOCAL_MACHINE\\" + c.found_at +
+                                     "\\VantrelTest]\r\n\"Mark\"=\"here\"\r\n",
+                                 shape);
         for (const char* view : {"32", "64"}) {
             SCOPED_TRACE(view);
             testing_support::TestHost host("vantrel");
             host.set("REGISTRY_KEY", c.asked);
-            host.set("REGISTRY_ITER", "0");
+            host.set("REGISTRY_CRT", "Mark");
             host.set("REGISTRY_VIEW", view);
-            const bool found = found_by(c, shape, view);
-            EXPECT_EQ(host.call("GetRegKey"), found ? 1 : 0);
-            EXPECT_EQ(host.result(), found ? "found" : "");
+            const int returned = host.call("GetRegKeys");
+            if (found_by(c, shape, view)) {
+                EXPECT_EQ(returned, 1);
+                EXPECT_EQ(host.result(), "VantrelTest\r");
+            } else {
+                EXPECT_EQ(host.result(), "");
+            }
         }
     }
 }

@@ -10,7 +10,9 @@
 //
 // VANTREL_REGISTRY_FAIL makes chosen operations fail, for tests of paths the real
 // registry rarely takes: a comma-separated list of "open", "open_subkey", "count",
-// "enumerate", "read", where "enumerate#N" fails only for subkey index N.
+// "enumerate", "read", where "enumerate#N" fails only for subkey index N, and "view_flag",
+// which fails every open asked for in the 32-bit or 64-bit view, as a system that does not
+// know the view flags refuses them.
 //
 // VANTREL_REGISTRY_CHANGED and VANTREL_REGISTRY_CHANGE_AFTER stand for a registry that
 // changes while an export works: once N subkeys (N from the second variable) have been
@@ -66,6 +68,10 @@ bool fault_injected(const std::string& operation) {
     return list.find("," + operation + ",") != std::string::npos;
 }
 
+bool view_flag_refused(RegistryView view) {
+    return view != RegistryView::own && fault_injected("view_flag");
+}
+
 // Switches the registry seen below main to the changed one when its turn has come.
 void apply_registry_change(MainKey& main) {
     const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
@@ -85,12 +91,6 @@ const regfile::Key* find_key(const regfile::Key& root, const std::string& path) 
         start = end + 1;
     }
     return key;
-}
-
-bool sixty_four_bit_machine(const Snapshot& snapshot) {
-    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
-    if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
-    return find_key(snapshot->machine, "SOFTWARE\\WOW6432Node") != nullptr;
 }
 
 RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
@@ -113,10 +113,10 @@ std::uint64_t registry_operations() noexcept {
 RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
-    if (fault_injected("open")) return nullptr;
+    if (fault_injected("open") || view_flag_refused(view)) return nullptr;
     auto main = std::make_shared<MainKey>();
     main->snapshot = registry_snapshot(std::getenv("VANTREL_REGISTRY"));
-    main->sixty_four_bit_machine = sixty_four_bit_machine(main->snapshot);
+    main->sixty_four_bit_machine = sixty_four_bit_machine(main->snapshot->machine);
     return open_path(std::move(main), path != nullptr ? path : "", view);
 } catch (...) {
     return nullptr;
@@ -127,7 +127,7 @@ RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noe
 RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess, RegistryView view) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
-    if (parent == nullptr || fault_injected("open_subkey")) return nullptr;
+    if (parent == nullptr || fault_injected("open_subkey") || view_flag_refused(view)) return nullptr;
     const OpenKey& open = *static_cast<OpenKey*>(parent);
     apply_registry_change(*open.main);
     ++open.main->subkey_opens;

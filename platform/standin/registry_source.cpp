@@ -8,6 +8,7 @@
 
 #include "platform/loader.h"
 #include "platform/program_location.h"
+#include "platform/standin/registry_view.h"
 #include "regfile/reg_file.h"
 
 namespace platform {
@@ -19,16 +20,6 @@ namespace {
 LibraryHandle shown_visa = nullptr;
 
 std::string shown_kind = "32-bit";
-
-bool holds_wow64_node(const regfile::Key& machine) {
-    const regfile::Key* software = machine.find_subkey("SOFTWARE");
-    return software != nullptr && software->find_subkey("WOW6432Node") != nullptr;
-}
-
-bool stated_sixty_four_bit() {
-    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
-    return stated != nullptr && std::string(stated) == "64";
-}
 
 }  // namespace
 
@@ -46,7 +37,7 @@ bool use_registry_file(const std::string& path, std::string& error) {
     }
     // Absolute, so that the file is still found after the current folder changes.
     setenv("VANTREL_REGISTRY", std::filesystem::absolute(path).c_str(), 1);
-    shown_kind = holds_wow64_node(parsed.machine) || stated_sixty_four_bit() ? "64-bit" : "32-bit";
+    shown_kind = sixty_four_bit_machine(parsed.machine) ? "64-bit" : "32-bit";
     return true;
 }
 

@@ -1,28 +1,19 @@
 // Stand-in only: registry redirection on a 64-bit machine, as measured in Wine's WoW64.
 // A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
-// SOFTWARE\Classes\WOW6432Node\X; a path already naming WOW6432Node, and every path outside
-// SOFTWARE, is the same key in both views.
+// SOFTWARE\Classes\WOW6432Node\X; a path already naming WOW6432Node, SOFTWARE\Classes itself
+// and every path outside SOFTWARE are the same key in both views.
 #include "platform/standin/registry_view.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "regfile/reg_file.h"
+
 namespace platform {
 namespace {
-
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Registry names are the same whatever the case of their letters.
-bool same_name(std::string_view name, std::string_view ascii_name) {
-    if (name.size() != ascii_name.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (upper(name[i]) != upper(ascii_name[i])) return false;
-    }
-    return true;
-}
 
 // The names along the path, with the empty ones a doubled or trailing backslash makes
 // passed over, as the registry passes them over.
@@ -38,17 +29,26 @@ std::vector<std::string_view> names_along(std::string_view path) {
 
 // Where the 32-bit view's own node goes in the path: after SOFTWARE, or after
 // SOFTWARE\Classes; none when the path is shared by both views, as it is when it names the
-// node itself.
+// node itself. SOFTWARE itself leads to the node; SOFTWARE\Classes itself is one key in
+// both views, and only what lies below it is redirected.
 std::size_t redirected_after(const std::vector<std::string_view>& names) {
     constexpr std::size_t shared = 0;
-    if (names.empty() || !same_name(names[0], "SOFTWARE")) return shared;
-    std::size_t node = 1;
-    if (names.size() > 1 && same_name(names[1], "Classes")) node = 2;
-    if (names.size() > node && same_name(names[node], "WOW6432Node")) return shared;
-    return node;
+    if (names.empty() || !regfile::same_name(names[0], "SOFTWARE")) return shared;
+    if (names.size() == 1) return 1;
+    if (regfile::same_name(names[1], "WOW6432Node")) return shared;
+    if (!regfile::same_name(names[1], "Classes")) return 1;
+    if (names.size() == 2 || regfile::same_name(names[2], "WOW6432Node")) return shared;
+    return 2;
 }
 
 }  // namespace
+
+bool sixty_four_bit_machine(const regfile::Key& machine) {
+    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
+    if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
+    const regfile::Key* software = machine.find_subkey("SOFTWARE");
+    return software != nullptr && software->find_subkey("WOW6432Node") != nullptr;
+}
 
 std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine) {
     // A path starting with a backslash opens nothing, in any view.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "regfile/reg_file.h"
 
 namespace platform {
 
@@ -14,6 +15,11 @@ namespace platform {
 // path below SOFTWARE leads into SOFTWARE\WOW6432Node, and below SOFTWARE\Classes into
 // SOFTWARE\Classes\WOW6432Node. Other paths, and every path on a 32-bit machine, lead to
 // themselves.
+// Whether a registry export comes from 64-bit Windows: one that holds
+// HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node does, and so does any export when
+// VANTREL_REGISTRY_MACHINE is "64" (stated for a partial export, which cannot tell).
+bool sixty_four_bit_machine(const regfile::Key& machine);
+
 std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine);
 
 }  // namespace platform

@@ -20,7 +20,8 @@ import time
 HERE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FOLDERS = ["hostcall", "vantrel", "driver"]
 PLATFORM_FILES = ["platform/standin/registry.cpp", "platform/standin/registry_cache.cpp",
-                  "platform/standin/file.cpp", "platform/standin/loader.cpp", "platform/standin/text.cpp"]
+                  "platform/standin/registry_view.cpp", "platform/standin/file.cpp", "platform/standin/loader.cpp",
+                  "platform/standin/text.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
 
 RELATIONAL = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
