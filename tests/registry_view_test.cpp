@@ -10,6 +10,7 @@
 #include "support/case_label.h"
 #include "support/registry_fixture.h"
 #include "support/test_host.h"
+#include "support/visa_fixture.h"
 
 namespace {
 
@@ -168,6 +169,41 @@ TEST_P(RegistryViewRefused, AnswersAsForAKeyThatCannotBeOpened) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegistryViewRefused, ::testing::ValuesIn(refused_view_cases), testing_support::by_label);
+
+// A partial export (one vendor's key) cannot tell the machine's kind; stated to be a 64-bit
+// machine's, its keys are the 64-bit view's. Natively only, where the stand-in reads exports.
+struct StatedKindCase {
+    const char* label;
+    const char* stated;  // VANTREL_REGISTRY_MACHINE; "" leaves it unset
+    const char* view;    // REGISTRY_VIEW; nullptr leaves it unset
+    const char* expected;
+};
+
+const StatedKindCase stated_kind_cases[] = {
+    {"unstated_one_view", "", nullptr, "7.0"},
+    {"stated_32_one_view", "32", nullptr, "7.0"},
+    {"stated_64_own_view", "64", nullptr, ""},
+    {"stated_64_asked_64", "64", "64", "7.0"},
+    {"stated_other_text_one_view", "640", nullptr, "7.0"},
+};
+
+class RegistryMachineStated : public ::testing::TestWithParam<StatedKindCase> {};
+
+TEST_P(RegistryMachineStated, PartialExportReadAsStated) {
+    const StatedKindCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install(subkey_lines("SOFTWARE\\Korvalis\\Quendrix", {"7.0"}));
+    if (registry.file().empty()) GTEST_SKIP() << "real registry";
+    testing_support::set_environment("VANTREL_REGISTRY_MACHINE", c.stated);
+    testing_support::TestHost host("vantrel");
+    if (c.view != nullptr) host.set("REGISTRY_VIEW", c.view);
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    testing_support::set_environment("VANTREL_REGISTRY_MACHINE", "");
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryMachineStated, ::testing::ValuesIn(stated_kind_cases),
+                         testing_support::by_label);
 
 // Where a read of a key path leads on 64-bit Windows, as measured in Wine's WoW64: the
 // export holds a subkey VantrelTest, with a value Mark, below `found_at`; GetRegKeys on
