@@ -252,8 +252,10 @@ class RegistryRedirection : public ::testing::TestWithParam<RedirectionCase> {};
 
 TEST_P(RegistryRedirection, EachViewFindsTheKeyOrNot) {
     const RedirectionCase& c = GetParam();
-    for (const MachineShape shape : testing_support::machine_shapes()) {
-        if (shape == MachineShape::one_view) continue;  // one view: nothing is redirected
+    const std::vector<MachineShape> shapes = testing_support::machine_shapes();
+    if (shapes == std::vector<MachineShape>{MachineShape::one_view}) GTEST_SKIP() << "one view: nothing is redirected";
+    for (const MachineShape shape : shapes) {
+        if (shape == MachineShape::one_view) continue;
         SCOPED_TRACE(testing_support::shape_name(shape));
         testing_support::RegistryFixture registry;
         registry.install_machine(sixty_four_bit + "[HKEY_LOCAL_MACHINE\\" + c.found_at +
