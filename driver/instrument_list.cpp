@@ -12,11 +12,13 @@
 
 namespace {
 
-// Room for 64 descriptors of the longest kind VISA reports.
+// Room for 63 descriptors of the longest kind VISA reports (255 characters) with their
+// separators, and a 64th of up to 192 characters.
 constexpr std::size_t list_capacity = 16 * 1024;
 constexpr char separator[] = "\r\n";
 
-// Static: the answer can be larger than a comfortable stack frame.
+// Static: the answer can be larger than a comfortable stack frame. Emptied at the start of
+// every call, so a shorter list never shows the tail of a longer one before it.
 std::array<char, list_capacity> instrument_list;
 
 // Appends whole descriptors only: one that does not fit with its separator ends the list

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "text/characters.h"
+
 namespace hostsim {
 
 std::string escape(const std::string& text) {
@@ -27,17 +29,6 @@ std::string escape(const std::string& text) {
     return out;
 }
 
-namespace {
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
-
 bool unescape(const std::string& text, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -53,8 +44,8 @@ bool unescape(const std::string& text, std::string& out) {
             case '\\': out += '\\'; break;
             case '"': out += '"'; break;
             case 'x': {
-                const int high = i + 1 < text.size() ? hex_value(text[i + 1]) : -1;
-                const int low = i + 2 < text.size() ? hex_value(text[i + 2]) : -1;
+                const int high = i + 1 < text.size() ? characters::hex_digit_value(text[i + 1]) : -1;
+                const int low = i + 2 < text.size() ? characters::hex_digit_value(text[i + 2]) : -1;
                 if (high < 0 || low < 0) return false;
                 out += static_cast<char>(high * 16 + low);
                 i += 2;

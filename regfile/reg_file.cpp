@@ -6,12 +6,10 @@
 #include <iterator>
 #include <sstream>
 
+#include "text/characters.h"
+
 namespace regfile {
 namespace {
-
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // One line of the file, numbered from 1 as an editor numbers it.
 struct Line {
@@ -65,18 +63,11 @@ std::string_view trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool parse_hex_number(std::string_view text, std::uint32_t max_digits, std::uint64_t& number) {
     if (text.empty() || text.size() > max_digits) return false;
     number = 0;
     for (char c : text) {
-        const int digit = hex_digit(c);
+        const int digit = characters::hex_digit_value(c);
         if (digit < 0) return false;
         number = number * 16 + static_cast<unsigned>(digit);
     }
@@ -352,13 +343,13 @@ private:
 bool same_name(std::string_view left, std::string_view right) noexcept {
     return left.size() == right.size() &&
            std::equal(left.begin(), left.end(), right.begin(),
-                      [](char a, char b) { return upper(a) == upper(b); });
+                      [](char a, char b) { return characters::to_upper(a) == characters::to_upper(b); });
 }
 
 bool NameOrder::operator()(const std::string& left, const std::string& right) const noexcept {
     return std::lexicographical_compare(
         left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {
-            return static_cast<unsigned char>(upper(a)) < static_cast<unsigned char>(upper(b));
+            return static_cast<unsigned char>(characters::to_upper(a)) < static_cast<unsigned char>(characters::to_upper(b));
         });
 }
 

@@ -9,6 +9,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/file.h"
+#include "text/characters.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ namespace {
 constexpr std::size_t text_capacity = 10000;
 constexpr int end_of_text = 0x1A;  // Ctrl-Z
 
-// Kept for as long as the library is loaded, and overwritten by every call.
+// Static storage: more than a host thread's stack should be asked for. Every call fills
+// what it reads afresh (the path, the text up to its terminating zero, the whole answer),
+// so nothing an earlier call left here reaches a later one.
 std::array<char, 260> driver_path;
 std::array<char, text_capacity + 1> header_text;  // the text, then a zero
 std::array<char, 256> answer;
@@ -89,7 +92,7 @@ std::size_t read_driver_header(const HostCallRecord* record) {
 }
 
 bool is_name_character(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    return characters::is_letter(c) || characters::is_digit(c) || c == '_';
 }
 
 // The position just past the first occurrence of marker at or after from that ends a
@@ -109,10 +112,7 @@ const char* skip_blanks(const char* text) {
 
 // The value of c as a digit in base, or -1 when it is none.
 int digit_value(char c, unsigned base) {
-    int value = -1;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    const int value = characters::hex_digit_value(c);
     return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 

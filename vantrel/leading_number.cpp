@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/characters.h"
+
 namespace vantrel {
 namespace {
 
@@ -24,14 +26,6 @@ constexpr int lowest_exponent = -126;
 constexpr int subnormal_scale = 149 + 1;  // one bit below the smallest subnormal's
 constexpr std::uint32_t infinity_bits = 0x7F800000u;
 constexpr std::uint32_t sign_bit = 0x80000000u;
-
-bool is_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The digits read, as the integer digits x 10^exponent.
 struct Decimal {
@@ -117,7 +111,7 @@ void read_digits(const char* text, Decimal& decimal) {
             after_point = true;
             continue;
         }
-        if (!is_digit(*text)) break;
+        if (!characters::is_digit(*text)) break;
         const auto digit = static_cast<std::uint8_t>(*text - '0');
         if (decimal.count == 0 && digit == 0) {
             if (after_point) --decimal.exponent;
@@ -196,7 +190,7 @@ std::uint32_t decimal_to_float_bits(const Decimal& decimal) {
 
 // A text without digits ("", "-", ".") gives no digits and so reads as 0 as well.
 float read_leading_number(const char* text) noexcept {
-    while (is_space(*text)) ++text;
+    while (characters::is_space(*text)) ++text;
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+') ++text;
     Decimal decimal;

@@ -8,6 +8,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "text/characters.h"
 #include "vantrel/leading_number.h"
 #include "vantrel/registry_view.h"
 
@@ -20,14 +21,16 @@ constexpr std::uint32_t assumed_subkey_count = 5;
 
 using Answer = std::array<char, subkey_name_capacity>;
 
-// One answer buffer per export, kept for as long as the library is loaded.
+// One answer buffer per export, in static storage. Each call empties its own before it
+// looks, so an earlier call's answer never stands in for a later one: a product
+// uninstalled between two calls reads as "".
 Answer quendrix_answer;
 Answer strovane_answer;
 Answer pellward_answer;
 
 bool holds_letter(const char* text) {
     for (; *text != '\0'; ++text) {
-        if ((*text >= 'A' && *text <= 'Z') || (*text >= 'a' && *text <= 'z')) return true;
+        if (characters::is_letter(*text)) return true;
     }
     return false;
 }

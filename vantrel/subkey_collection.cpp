@@ -9,6 +9,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "text/characters.h"
 #include "vantrel/registry_view.h"
 #include "vantrel/whole_variable.h"
 
@@ -55,14 +56,10 @@ EntryTable table;
 
 static_assert(entry_capacity <= 256, "slots fit the order's bytes");
 
-char fold_case(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Equal but for the case of the ASCII letters; other bytes are compared as they are, so
 // that no locale decides whether two values are the same.
 bool same_folded(const char* left, const char* right) {
-    for (; fold_case(*left) == fold_case(*right); ++left, ++right) {
+    for (; characters::to_upper(*left) == characters::to_upper(*right); ++left, ++right) {
         if (*left == '\0') return true;
     }
     return false;

@@ -6,6 +6,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "text/characters.h"
 #include "vantrel/registry_view.h"
 #include "vantrel/whole_variable.h"
 
@@ -18,23 +19,15 @@ constexpr std::size_t index_text_capacity = 1024;
 
 using Name = std::array<char, name_capacity>;
 
-bool is_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Reads the index as "%d" does: white space, an optional sign, decimal digits; text that
 // does not start with a number reads as 0. False when the number is negative or beyond
 // the 32-bit range: no subkey has such an index.
 bool read_index(const char* text, std::uint32_t& index) {
-    while (is_space(*text)) ++text;
+    while (characters::is_space(*text)) ++text;
     const bool negative = *text == '-';
     if (*text == '-' || *text == '+') ++text;
     std::int64_t number = 0;
-    for (; is_digit(*text); ++text) {
+    for (; characters::is_digit(*text); ++text) {
         number = number * 10 + (*text - '0');
         if (number > INT32_MAX) return false;
     }
