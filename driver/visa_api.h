@@ -16,8 +16,8 @@ using Object = std::uint32_t;
 
 // A descriptor buffer of the VISA find functions.
 constexpr unsigned find_buffer_size = 256;
+// Errors are negative; success and the completion codes (warnings) are 0 and above.
 constexpr Status success = 0;
-constexpr Status error_resource_not_found = static_cast<Status>(0xBFFF0011u);
 
 using OpenDefaultRM = Status(STDCALL_ABI*)(Session* session);
 using FindRsrc = Status(STDCALL_ABI*)(Session session, char* expression, FindList* find_list,

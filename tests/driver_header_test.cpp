@@ -49,15 +49,17 @@ std::string binary_junk() {
 
 const std::string one_megabyte(1 << 20, 'x');
 
-// A file in the temporary folder, removed again when the test ends. Its name differs
-// between files of one run and, most likely, between runs side by side.
+// A file in the temporary folder (or the one given), removed again when the test ends.
+// Without a name given, its name differs between files of one run and, most likely,
+// between runs side by side.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::string& contents, std::string name = "") {
+    TemporaryFile(const std::string& contents, std::string name = "",
+                  const fs::path& folder = fs::temp_directory_path()) {
         static const unsigned run = std::random_device{}();
         static unsigned files = 0;
         if (name.empty()) name = "driver_header_" + std::to_string(run) + "_" + std::to_string(++files) + ".h";
-        path_ = fs::temp_directory_path() / name;
+        path_ = folder / name;
         std::ofstream(path_, std::ios::binary) << contents;
     }
     ~TemporaryFile() {
@@ -80,6 +82,8 @@ struct HeaderCase {
     const char* label;
     std::string contents;
     const char* expected;
+    // Set: the header is this file of the current folder, and DRIVER_PATH names it so.
+    const char* name_in_current_folder = nullptr;
 };
 
 const HeaderCase header_cases[] = {
@@ -130,6 +134,7 @@ const HeaderCase header_cases[] = {
      "#define XY_MAJOR_VERSION_STRING \"9.9\"\n#define XY_MINOR_VERSION_2 99\n" + defines("2", "14"), "2.014"},
     {"no_marker", "#define XY_VERSION 2\n", "0.000"},
     {"only_minor_marker", "#define XY_MINOR_VERSION 5\n", "0.000"},
+    {"minor_marker_opens_text", "_MINOR_VERSION 7\n#define XY_MAJOR_VERSION 2\n", "2.007"},
     {"no_number_after_last_marker", "#define XY_MAJOR_VERSION 3\n#define XY_MINOR_VERSION", "3.000"},
     {"no_number_before_next_line", "#define XY_MAJOR_VERSION\n7\n#define XY_MINOR_VERSION 2\n", "0.002"},
     {"name_instead_of_number", defines("2", "XY_BASE"), "2.000"},
@@ -151,16 +156,19 @@ const HeaderCase header_cases[] = {
     {"instrument_class_version_first",
      "#define XY123_CLASS_SPEC_MAJOR_VERSION (4)\n#define XY123_CLASS_SPEC_MINOR_VERSION (1)\n" +
          defines("(2)", "(14)"), "4.001"},
+    {"one_character_path_in_current_folder", major_1_minor_2, "1.002", "h"},
 };
 
 class DriverHeader : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(DriverHeader, ReadsVersion) {
     const HeaderCase& c = GetParam();
-    TemporaryFile header(c.contents);
+    const bool in_current_folder = c.name_in_current_folder != nullptr;
+    TemporaryFile header(c.contents, in_current_folder ? c.name_in_current_folder : "",
+                         in_current_folder ? fs::current_path() : fs::temp_directory_path());
     testing_support::TestHost host("vantrel");
     ASSERT_TRUE(host.loaded());
-    EXPECT_EQ(driver_version(host, header.path()), c.expected);
+    EXPECT_EQ(driver_version(host, in_current_folder ? c.name_in_current_folder : header.path()), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DriverHeader, ::testing::ValuesIn(header_cases), testing_support::by_label);

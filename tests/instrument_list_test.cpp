@@ -28,6 +28,8 @@ struct InstrumentCase {
     std::string resources;
     const char* faults;
     std::string expected;
+    // Set: the descriptors a call before lists, which must leave nothing behind.
+    std::string earlier = "";
 };
 
 const std::string long_descriptor = "TCPIP0::" + std::string(240, 'h') + "::INSTR";  // 255 characters
@@ -71,6 +73,9 @@ const InstrumentCase instrument_cases[] = {
     {"count_beyond_list_stops_at_failure", "full", "A::INSTR|B::INSTR", "count=1000", "A::INSTR\r\nB::INSTR"},
     {"count_below_list", "full", "A::INSTR|B::INSTR|C::INSTR", "count=2", "A::INSTR\r\nB::INSTR"},
     {"longest_descriptor_whole", "full", long_descriptor + "|B::INSTR", "", long_descriptor + "\r\nB::INSTR"},
+    {"completion_codes_are_success", "full", "A::INSTR|B::INSTR", "completion_codes", "A::INSTR\r\nB::INSTR"},
+    {"shorter_list_after_longer", "full", "A::INSTR", "", "A::INSTR", "GPIB0::22::INSTR|ASRL1::INSTR"},
+    {"nothing_found_after_a_list", "full", "", "", "", "GPIB0::22::INSTR|ASRL1::INSTR"},
 };
 
 // Every handle the stand-in opened was closed, the find list before its session, and the
@@ -100,10 +105,15 @@ TEST_P(InstrumentList, ListsDescriptors) {
     const InstrumentCase& c = GetParam();
     VisaFixture visa;
     if (*c.variant != '\0') visa.install(c.variant);
-    visa.set_resources(c.resources);
-    visa.set_faults(c.faults);
     testing_support::TestHost host("driver", {8, 32, 32 * 1024});
     ASSERT_TRUE(host.loaded());
+    if (!c.earlier.empty()) {
+        visa.set_resources(c.earlier);
+        host.call("GetHW");
+        ASSERT_NE(host.result(), "");
+    }
+    visa.set_resources(c.resources);
+    visa.set_faults(c.faults);
     EXPECT_EQ(host.call("GetHW"), 1);
     EXPECT_EQ(host.result(), c.expected);
     expect_handles_closed(visa.log());

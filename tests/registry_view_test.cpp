@@ -65,6 +65,8 @@ const ViewCase view_cases[] = {
      nullptr, "6.0", "", "6.0"},
     {"only_in_64_bit_view_read_as_64", "GetWexo", sixty_four_bit + subkey_lines("SOFTWARE\\Korvalis\\Strovane", {"6.0"}),
      {}, "64", "6.0", "6.0", "6.0"},
+    {"no_key_in_32_bit_view", "GetWexo", subkey_lines("SOFTWARE\\Korvalis\\Strovane", {"6.0"}), {}, nullptr, "6.0", "",
+     "6.0"},
     {"only_in_32_bit_view", "_GetZelk@4", subkey_lines(node + "\\Korvalis\\Pellward", {"4.1"}), {}, nullptr, "4.1",
      "4.1", ""},
     {"only_in_32_bit_view_read_as_64", "_GetZelk@4", subkey_lines(node + "\\Korvalis\\Pellward", {"4.1"}), {}, "64",

@@ -155,6 +155,7 @@ const CollectionCase collection_cases[] = {
      "5.5\r5.0\r"},
     {"binary_over_1024_bytes_passed_over", versions({{"5.0", binary_path(std::string(1025, 'v'))}}), ""},
     {"multi_string_first_item", versions({{"5.0", "\"Path\"=hex(7):61,00,00,00,62,00,00,00,00,00"}, {"5.5", path_is("A")}}), "5.5\r"},
+    {"shorter_greater_name_takes_over_value", versions({{"5.10", path_is("a")}, {"6", path_is("a")}}), "6\r"},
     {"names_of_255_characters",
      versions({{long_name('n', 255, '1'), path_is("a")}, {long_name('n', 255, '2'), path_is("b")}}),
      lines({long_name('n', 255, '2'), long_name('n', 255, '1')})},
@@ -190,18 +191,38 @@ TEST_P(SubkeyCollection, ListsQualifyingSubkeys) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollection, ::testing::ValuesIn(collection_cases), testing_support::by_label);
 
-// The table lives as long as the library: a second call must not see the first call's order.
-TEST(SubkeyCollectionRepeat, SecondCallListsTheSame) {
+// The table lives as long as the library: a second call in the process answers as a first
+// one would, whatever the first left in the table.
+struct RepeatCase {
+    const char* label;
+    const char* first_bound;   // REGISTRY_MIN of the first call
+    const char* second_bound;  // and of the second
+    const char* expected;      // the second call's list
+};
+
+const RepeatCase repeat_cases[] = {
+    {"same_request", "", "", "6.0\r5.5\r5.0\r"},
+    {"higher_lower_bound", "", "5.5", "6.0\r5.5\r"},
+    {"lower_lower_bound", "6.0", "", "6.0\r5.5\r5.0\r"},
+};
+
+class SubkeyCollectionRepeat : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(SubkeyCollectionRepeat, SecondCallAnswersAfresh) {
+    const RepeatCase& c = GetParam();
     testing_support::RegistryFixture registry;
     registry.install(versions({{"5.0", path_is("a")}, {"6.0", path_is("b")}, {"5.5", path_is("c")}}));
     testing_support::TestHost host("vantrel");
     host.set("REGISTRY_KEY", versions_key);
     host.set("REGISTRY_CRT", "Path");
-    for (int call = 1; call <= 2; ++call) {
-        EXPECT_EQ(host.call("GetRegKeys"), 1) << "call " << call;
-        EXPECT_EQ(host.result(), "6.0\r5.5\r5.0\r") << "call " << call;
-    }
+    host.set("REGISTRY_MIN", c.first_bound);
+    EXPECT_EQ(host.call("GetRegKeys"), 1);
+    host.set("REGISTRY_MIN", c.second_bound);
+    EXPECT_EQ(host.call("GetRegKeys"), 1);
+    EXPECT_EQ(host.result(), c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, SubkeyCollectionRepeat, ::testing::ValuesIn(repeat_cases), testing_support::by_label);
 
 // Key paths in the forms a script may write them, read as the registry reads them: letter
 // case aside, doubled and trailing backslashes are one separator or none, and a leading
@@ -258,6 +279,8 @@ const ChangeCase change_cases[] = {
     {"value_now_equal_drops_later_entry", {{"5.0", path_is("a")}, {"5.5", path_is("a")}, {"6.0", path_is("c")}}, "6.0\r5.5\r"},
     {"value_now_equal_to_later_entry", {{"5.0", path_is("a")}, {"5.5", path_is("b")}, {"6.0", path_is("b")}}, "6.0\r5.0\r"},
     {"equal_but_for_case_kept", {{"5.0", path_is("a")}, {"5.5", path_is("A")}, {"6.0", path_is("c")}}, "6.0\r5.5\r5.0\r"},
+    {"equal_but_for_case_to_earlier_kept", {{"5.0", path_is("a")}, {"5.5", path_is("b")}, {"6.0", path_is("A")}},
+     "6.0\r5.5\r5.0\r"},
     {"subkey_deleted", {{"5.0", path_is("a")}, {"6.0", path_is("c")}}, "6.0\r5.0\r"},
     {"value_deleted", {{"5.0", path_is("a")}, {"5.5", ""}, {"6.0", path_is("c")}}, "6.0\r5.0\r"},
     {"subkey_added_not_listed", {{"5.0", path_is("a")}, {"5.5", path_is("b")}, {"5.7", path_is("d")}, {"6.0", path_is("c")}}, "6.0\r5.5\r5.0\r"},

@@ -14,6 +14,8 @@ using testing_support::operator<<;
 using testing_support::subkey_lines;
 
 const char* const walked_key = "SOFTWARE\\VantrelTest\\Walk";
+// The longest name the registry allows a subkey, the only subkey of SOFTWARE\VantrelTest\Long.
+const std::string long_subkey(255, 'n');
 
 struct LookupCase {
     const char* label;
@@ -41,6 +43,7 @@ const LookupCase lookup_cases[] = {
     {"wraps_to_zero_if_cut_to_32_bits", "4294967296", "", 0},
     {"wraps_to_one_if_cut_to_32_bits", "-4294967295", "", 0},
     {"key_missing", "0", "", 0, "SOFTWARE\\VantrelTest\\Missing"},
+    {"name_of_255_characters", "0", long_subkey.c_str(), 1, "SOFTWARE\\VantrelTest\\Long"},
 };
 
 class SubkeyLookup : public ::testing::TestWithParam<LookupCase> {};
@@ -48,7 +51,8 @@ class SubkeyLookup : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(SubkeyLookup, NamesSubkeyAtIndex) {
     const LookupCase& c = GetParam();
     testing_support::RegistryFixture registry;
-    registry.install(subkey_lines(walked_key, {"C", "A", "B"}));
+    registry.install(subkey_lines(walked_key, {"C", "A", "B"}) +
+                     subkey_lines("SOFTWARE\\VantrelTest\\Long", {long_subkey}));
     testing_support::TestHost host("vantrel");
     host.set("REGISTRY_KEY", c.key);
     if (c.index != nullptr) host.set("REGISTRY_ITER", c.index);

@@ -14,6 +14,8 @@ namespace {
 
 // The registry allows key names of up to 255 characters.
 constexpr std::size_t name_capacity = 256;
+// A key path of up to 255 characters; a longer one is refused, not cut.
+constexpr std::size_t key_path_capacity = 256;
 // Room for an index with any white space or leading zeros a script may put before it.
 constexpr std::size_t index_text_capacity = 1024;
 
@@ -48,7 +50,7 @@ bool find_subkey_name(const char* key_path, platform::RegistryView view, std::ui
 }  // namespace
 
 EXPORT_ABI std::int32_t STDCALL_ABI GetRegKey(HostCallRecord* record) noexcept {
-    std::array<char, name_capacity> key_path;
+    std::array<char, key_path_capacity> key_path;
     std::array<char, index_text_capacity> index_text;
     const bool key_whole = vantrel::read_whole_variable(record, "REGISTRY_KEY", key_path);
     const bool index_whole = vantrel::read_whole_variable(record, "REGISTRY_ITER", index_text);

@@ -11,7 +11,9 @@
 //                           reports N matches whatever the list holds), "zero_find_list"
 //                           (viFindRsrc succeeds with find list 0), "unterminated"
 //                           (descriptors fill all 256 bytes of the buffer, no zero after),
-//                           "silent_next" (viFindNext succeeds without writing a descriptor)
+//                           "silent_next" (viFindNext succeeds without writing a descriptor),
+//                           "completion_codes" (every call that succeeds returns a positive
+//                           completion code rather than VI_SUCCESS)
 //   VISA_STANDIN_LOG        a file that receives one line per event: "load PATH",
 //                           "open_rm H", "find H", "close H", "unload"
 // Built with VISA_STANDIN_PLANTED it is the library an attacker would plant: it reports
@@ -30,21 +32,40 @@
 #include <string>
 #include <vector>
 
-#include "driver/visa_api.h"
-
 #if defined(_WIN32)
 #include <windows.h>
 #define VISA_STANDIN_EXPORT extern "C" __declspec(dllexport)
+// VISA's calling convention on Windows (stdcall in 32-bit code).
+#define VISA_STANDIN_CALL __stdcall
 #else
 #include <dlfcn.h>
 
 #include "platform/standin/allocation_scope.h"
 #define VISA_STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
+#define VISA_STANDIN_CALL
 #endif
 
 #if defined(VISA_STANDIN_WITH_HELPER)
 extern "C" __declspec(dllimport) const char* visa_helper_descriptor();
 #endif
+
+// VISA's types, status values and buffer size as the published VISA standard states them,
+// written out here rather than taken from the product's own declarations: a stand-in that
+// shared them would agree with a wrong value there instead of showing it.
+namespace vi {
+
+using Status = std::int32_t;  // negative: an error; 0 or positive: success
+using Session = std::uint32_t;
+using FindList = std::uint32_t;
+using Object = std::uint32_t;
+
+constexpr Status success = 0;                                              // VI_SUCCESS
+constexpr Status success_max_count = 0x3FFF0006;                           // VI_SUCCESS_MAX_CNT
+constexpr Status error_resource_not_found = static_cast<Status>(0xBFFF0011u);  // VI_ERROR_RSRC_NFOUND
+constexpr Status error_failed = static_cast<Status>(0xBFFF011Au);          // an error status
+constexpr std::size_t find_buffer_size = 256;                              // VI_FIND_BUFLEN
+
+}  // namespace vi
 
 namespace {
 
@@ -149,12 +170,18 @@ std::uint32_t last_handle = 0;
 
 int open_handles = 0;
 
+// What a call that did its work returns: VI_SUCCESS, or a completion code above it, which
+// a caller must take as success too.
+vi::Status succeeded() {
+    return fault("completion_codes") ? vi::success_max_count : vi::success;
+}
+
 void copy_descriptor(const std::string& descriptor, char* buffer) {
     if (fault("unterminated")) {
-        std::memcpy(buffer, descriptor.c_str(), std::min<std::size_t>(descriptor.size() + 1, visa::find_buffer_size));
+        std::memcpy(buffer, descriptor.c_str(), std::min<std::size_t>(descriptor.size() + 1, vi::find_buffer_size));
         return;
     }
-    std::snprintf(buffer, visa::find_buffer_size, "%s", descriptor.c_str());
+    std::snprintf(buffer, vi::find_buffer_size, "%s", descriptor.c_str());
 }
 
 }  // namespace
@@ -164,28 +191,28 @@ VISA_STANDIN_EXPORT int visa_standin_open_handles() {
 }
 
 #if !defined(VISA_STANDIN_WITHOUT_OPEN_DEFAULT_RM)
-VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viOpenDefaultRM(visa::Session* session) {
+VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viOpenDefaultRM(vi::Session* session) {
     const StandinWork work;
-    if (fault("open")) return static_cast<visa::Status>(0xBFFF0000u + 0x11Au);
+    if (fault("open")) return vi::error_failed;
     if (fault("zero_session")) {
         *session = 0;
-        return visa::success;
+        return succeeded();
     }
     *session = ++last_handle;
     ++open_handles;
     log_event("open_rm " + std::to_string(*session));
-    return visa::success;
+    return succeeded();
 }
 #endif
 
 #if !defined(VISA_STANDIN_WITHOUT_FIND_RSRC)
-VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* expression,
-                                                         visa::FindList* find_list,
+VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viFindRsrc(vi::Session, char* expression,
+                                                         vi::FindList* find_list,
                                                          std::uint32_t* count, char* descriptor) {
     const StandinWork work;
     find_state = FindState{resources(), 0, 0};
     if (fault("find") || find_state.resources.empty() || std::strcmp(expression, "?*INSTR") != 0) {
-        return visa::error_resource_not_found;
+        return vi::error_resource_not_found;
     }
     if (fault("zero_find_list")) {
         *find_list = 0;
@@ -198,28 +225,28 @@ VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindRsrc(visa::Session, char* exp
     *count = forced_count >= 0 ? static_cast<std::uint32_t>(forced_count)
                                : static_cast<std::uint32_t>(find_state.resources.size());
     copy_descriptor(find_state.resources[find_state.position++], descriptor);
-    return visa::success;
+    return succeeded();
 }
 
 #endif
 
 #if !defined(VISA_STANDIN_WITHOUT_FIND_NEXT)
-VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viFindNext(visa::FindList, char* descriptor) {
+VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viFindNext(vi::FindList, char* descriptor) {
     const StandinWork work;
     const long fail_after = fault_number(environment("VISA_STANDIN_FAIL"), "next_after");
-    if (fail_after >= 0 && find_state.next_calls++ >= fail_after) return visa::error_resource_not_found;
-    if (find_state.position >= find_state.resources.size()) return visa::error_resource_not_found;
-    if (fault("silent_next")) return visa::success;
+    if (fail_after >= 0 && find_state.next_calls++ >= fail_after) return vi::error_resource_not_found;
+    if (find_state.position >= find_state.resources.size()) return vi::error_resource_not_found;
+    if (fault("silent_next")) return succeeded();
     copy_descriptor(find_state.resources[find_state.position++], descriptor);
-    return visa::success;
+    return succeeded();
 }
 #endif
 
 #if !defined(VISA_STANDIN_WITHOUT_CLOSE)
-VISA_STANDIN_EXPORT visa::Status STDCALL_ABI viClose(visa::Object object) {
+VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viClose(vi::Object object) {
     const StandinWork work;
     --open_handles;
     log_event("close " + std::to_string(object));
-    return visa::success;
+    return succeeded();
 }
 #endif

@@ -29,11 +29,14 @@ void write_reg_file(const std::string& file, const std::string& reg_body) {
 void RegistryFixture::install(const std::string& reg_body) {
     write_reg_file(file_, reg_body);
     setenv("VANTREL_REGISTRY", file_.c_str(), 1);
+    unsetenv("VANTREL_REGISTRY_MACHINE");
 }
 
-// The stand-in tells a 64-bit machine's export by its WOW6432Node key.
+// The stand-in tells a 64-bit machine's export by its WOW6432Node key; a 64-bit machine is
+// stated as one too, as hostsim --machine 64 states it, for an export without that key.
 void RegistryFixture::install_machine(const std::string& reg_body, MachineShape shape) {
     install(shape == MachineShape::one_view ? folded_into_one_view(reg_body) : reg_body);
+    if (shape != MachineShape::one_view) setenv("VANTREL_REGISTRY_MACHINE", "64", 1);
 }
 
 std::vector<MachineShape> machine_shapes() {
@@ -51,6 +54,7 @@ void RegistryFixture::clear() {
     unsetenv("VANTREL_REGISTRY");
     unsetenv("VANTREL_REGISTRY_CHANGED");
     unsetenv("VANTREL_REGISTRY_CHANGE_AFTER");
+    unsetenv("VANTREL_REGISTRY_MACHINE");
     std::remove(file_.c_str());
     std::remove(changed_file_.c_str());
 }
