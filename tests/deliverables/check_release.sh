@@ -3,15 +3,7 @@
 # installer authors' reference and SHA256SUMS that match them; and made twice, some
 # seconds apart, the same bytes.
 # usage: check_release.sh SOURCE_DIR BUILD_DIR VERSION
-set -eu
-source=$1
-build=$2
-version=$3
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-release-check.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/release_check_start.sh"
 release() { VANTREL_RELEASE_BUILT=1 VANTREL_RELEASE_BUILD="$build" "$source/scripts/release" "$1" >/dev/null; }
 release "$scratch/first"
 sleep 2  # a zip time stamp counts in two-second steps

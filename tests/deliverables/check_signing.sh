@@ -7,15 +7,7 @@
 # without a timestamp server, the release is the same bytes. The signed DLLs and the
 # authority's certificate are left in BUILD_DIR/signed for the emulated machine's tests.
 # usage: check_signing.sh SOURCE_DIR BUILD_DIR VERSION
-set -eu
-source=$1
-build=$2
-version=$3
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-signing-check.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/release_check_start.sh"
 cd "$scratch"
 
 # The authority, and a code-signing certificate it issued, in a PKCS#12 file with its chain.
