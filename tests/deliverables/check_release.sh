@@ -12,7 +12,7 @@ release "$scratch/second"
 zip=vantrel-$version.zip
 [ -f "$scratch/first/$zip" ] || { echo "FAIL no $zip: $(ls "$scratch/first")"; exit 1; }
 entries=$(unzip -Z1 "$scratch/first/$zip" | tr '\n' ' ')
-[ "$entries" = "vantrel.dll driver.dll reference.md SHA256SUMS " ] || fail "$zip holds: $entries"
+[ "$entries" = "vantrel.dll driver.dll reference.md vantrel.nsh SHA256SUMS " ] || fail "$zip holds: $entries"
 mkdir "$scratch/unpacked"
 unzip -q "$scratch/first/$zip" -d "$scratch/unpacked"
 (cd "$scratch/unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
@@ -20,6 +20,7 @@ for dll in vantrel.dll driver.dll; do
     cmp -s "$scratch/unpacked/$dll" "$build/bin/$dll" || fail "$dll in the zip is not the built one"
 done
 cmp -s "$scratch/unpacked/reference.md" "$source/docs/reference.md" || fail "reference.md is not docs/reference.md"
+cmp -s "$scratch/unpacked/vantrel.nsh" "$source/integrations/nsis/vantrel.nsh" || fail "vantrel.nsh is not the NSIS header"
 first=$(sha256sum < "$scratch/first/$zip" | cut -d' ' -f1)
 second=$(sha256sum < "$scratch/second/$zip" | cut -d' ' -f1)
 [ "$first" = "$second" ] || fail "two runs give different zips: $first, $second"
