@@ -5,7 +5,7 @@
 // The installer host and the VISA library both use stdcall on 32-bit Windows: the callee
 // pops its own arguments. A pointer or export declared without it still links and even
 // works for calls without arguments, but corrupts the caller's stack on every other call,
-// and only in the 32-bit build, which only the emulated i386 machine runs here. So every
+// and only in the 32-bit build, which only the emulated machines run here. So every
 // export and every VISA function-pointer type names this macro, and the convention is right
 // by construction.
 // (64-bit Windows has a single convention and ignores the keyword.)

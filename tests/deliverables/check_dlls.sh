@@ -1,6 +1,6 @@
 #!/bin/sh
 # Static checks of the 32-bit deliverables, read from the files without running them (the
-# emulated i386 machine runs them, scripts/guest-test):
+# emulated machines run them, scripts/guest-test):
 # exactly the intended exports, undecorated but for _GetZelk@4; nothing imported beyond
 # KERNEL32, ADVAPI32 and msvcrt (the C++ runtime is linked in); a 32-bit x86 image that
 # Windows may relocate (dynamic base) and keep data non-executable (NX), with no section

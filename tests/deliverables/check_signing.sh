@@ -5,7 +5,7 @@
 # signed DLL with one byte changed fails verification; the password is taken from a file or
 # from the environment alike, and a wrong one signs nothing; signed twice at one signing time
 # without a timestamp server, the release is the same bytes. The signed DLLs and the
-# authority's certificate are left in BUILD_DIR/signed for the emulated machine's tests.
+# authority's certificate are left in BUILD_DIR/signed for the emulated machines' tests.
 # usage: check_signing.sh SOURCE_DIR BUILD_DIR VERSION
 . "$(dirname "$0")/release_check_start.sh"
 cd "$scratch"
@@ -66,7 +66,7 @@ for dll in vantrel.dll driver.dll; do
     osslsigncode verify -CAfile ca.crt -in "changed-$dll" >/dev/null 2>&1 && fail "$dll with a changed byte still verifies"
 done
 
-# For the emulated machine: the signed DLLs load and answer as the unsigned ones do.
+# For the emulated machines: the signed DLLs load and answer as the unsigned ones do.
 mkdir -p "$build/signed"
 cp unpacked/vantrel.dll unpacked/driver.dll ca.crt "$build/signed/"
 
