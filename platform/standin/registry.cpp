@@ -37,7 +37,7 @@
 #include "platform/standin/registry_cache.h"
 #include "platform/standin/registry_operations.h"
 #include "platform/standin/registry_view.h"
-#include "regfile/reg_file.h"
+#include "regfile/export_index.h"
 
 namespace platform {
 namespace {
@@ -54,7 +54,7 @@ struct OpenKey {
     std::shared_ptr<MainKey> main;
     Snapshot snapshot;   // the registry this key was found in
     std::string path;    // below HKEY_LOCAL_MACHINE, as the libraries named it
-    const regfile::Key* key;
+    const regfile::ExportKey* key;
 };
 
 std::uint64_t operations = 0;
@@ -76,12 +76,12 @@ void apply_registry_change(MainKey& main) {
 
 // Walks a backslash-separated path, passing over empty components; an empty path is the
 // key itself, and a path starting with a backslash is no key.
-const regfile::Key* find_key(const regfile::Key& root, const std::string& path) {
+const regfile::ExportKey* find_key(const regfile::Export& registry, const std::string& path) {
     if (!path.empty() && path.front() == '\\') return nullptr;
-    const regfile::Key* key = &root;
+    const regfile::ExportKey* key = &registry.machine();
     for (std::size_t start = 0; key != nullptr && start < path.size();) {
         const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) key = key->find_subkey(std::string_view(path).substr(start, end - start));
+        if (end > start) key = registry.find_subkey(*key, std::string_view(path).substr(start, end - start));
         start = end + 1;
     }
     return key;
@@ -90,18 +90,18 @@ const regfile::Key* find_key(const regfile::Key& root, const std::string& path) 
 bool sixty_four_bit_machine(const Snapshot& snapshot) {
     const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
     if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
-    return find_key(snapshot->machine, "SOFTWARE\\WOW6432Node") != nullptr;
+    return find_key(*snapshot, "SOFTWARE\\WOW6432Node") != nullptr;
 }
 
 RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
     Snapshot snapshot = main->snapshot;
-    const regfile::Key* key = find_key(snapshot->machine, path_in_view(path, view, main->sixty_four_bit_machine));
+    const regfile::ExportKey* key = find_key(*snapshot, path_in_view(path, view, main->sixty_four_bit_machine));
     if (key == nullptr) return nullptr;
     return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
 
-const regfile::Key* key_of(RegistryKey key) {
-    return key != nullptr ? static_cast<OpenKey*>(key)->key : nullptr;
+const OpenKey& open_key(RegistryKey key) {
+    return *static_cast<OpenKey*>(key);
 }
 
 }  // namespace
@@ -142,7 +142,8 @@ bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
     if (key == nullptr || fault_injected("count")) return false;
-    count = static_cast<std::uint32_t>(key_of(key)->subkeys.size());
+    const OpenKey& open = open_key(key);
+    count = static_cast<std::uint32_t>(open.snapshot->subkey_count(*open.key));
     return true;
 } catch (...) {
     return false;
@@ -155,11 +156,10 @@ bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t c
         fault_injected("enumerate#" + std::to_string(index))) {
         return false;
     }
-    const auto& subkeys = key_of(key)->subkeys;
-    if (index >= subkeys.size()) return false;
-    const std::string& found = std::next(subkeys.begin(), index)->second.name;
-    if (found.size() + 1 > capacity) return false;
-    std::memcpy(name, found.c_str(), found.size() + 1);
+    const OpenKey& open = open_key(key);
+    const regfile::ExportKey* found = open.snapshot->subkey_at(*open.key, index);
+    if (found == nullptr || found->name.size() + 1 > capacity) return false;
+    std::memcpy(name, found->name.c_str(), found->name.size() + 1);
     return true;
 } catch (...) {
     return false;
@@ -170,7 +170,8 @@ bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
     const StandinAllocationScope standin;
     ++operations;
     if (key == nullptr || fault_injected("read")) return false;
-    const regfile::Value* value = key_of(key)->find_value(value_name != nullptr ? value_name : "");
+    const OpenKey& open = open_key(key);
+    const regfile::Value* value = open.snapshot->find_value(*open.key, value_name != nullptr ? value_name : "");
     if (value == nullptr || value->data.size() > size) return false;
     if (!value->data.empty()) std::memcpy(data, value->data.data(), value->data.size());
     size = static_cast<std::uint32_t>(value->data.size());

@@ -1,7 +1,7 @@
-// The stand-in's parsed registries: a file is parsed again only when it has changed, told
+// The stand-in's indexed registries: a file is indexed again only when it has changed, told
 // by its identity and size and its times of change. A file modified within the last two
 // seconds is not trusted to show its next change that way, since file times advance in
-// coarse steps: it is parsed again at every call until it has been left alone that long.
+// coarse steps: it is indexed again at every call until it has been left alone that long.
 #include "platform/standin/registry_cache.h"
 
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/standin/registry_text.h"
+#include "regfile/export_file.h"
 
 namespace platform {
 namespace {
@@ -46,10 +47,11 @@ bool settled(const FileIdentity& identity) {
     return identity.modified.tv_sec + settle_seconds < std::time(nullptr);
 }
 
-Snapshot parsed(const regfile::ParseResult& result) {
-    auto snapshot = std::make_shared<regfile::ParseResult>(result);
-    if (!snapshot->ok) snapshot->machine = regfile::Key{};
-    return snapshot;
+// A registry without keys: no source, or one that is not a registry file (which has no
+// keys either, since it is refused at its header).
+Snapshot empty_registry() {
+    static const Snapshot empty = regfile::read_export("", regfile::ValueCheck::when_asked);
+    return empty;
 }
 
 // The last files parsed: in tests, the registry and the file it changes into.
@@ -71,10 +73,10 @@ CachedFile* cached_file(const std::string& path) {
 
 Snapshot file_snapshot(const std::string& path) {
     FileIdentity identity;
-    if (!identify(path.c_str(), identity)) return parsed(regfile::ParseResult{});
+    if (!identify(path.c_str(), identity)) return empty_registry();
     CachedFile* cached = cached_file(path);
     if (cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
-    Snapshot snapshot = parsed(regfile::load(path));
+    Snapshot snapshot = regfile::read_export_file(path, regfile::ValueCheck::when_asked);
     if (settled(identity)) {
         if (cached == nullptr) {
             cached = &cached_files[next_free_slot];
@@ -89,7 +91,7 @@ Snapshot supplied_snapshot(const char* text, std::size_t size, std::uint64_t gen
     static std::uint64_t cached_generation = 0;
     static Snapshot cached;
     if (!cached || generation != cached_generation) {
-        cached = parsed(regfile::parse(std::string_view(text, size)));
+        cached = regfile::read_export(std::string_view(text, size), regfile::ValueCheck::when_asked);
         cached_generation = generation;
     }
     return cached;
@@ -105,7 +107,7 @@ Snapshot registry_snapshot(const char* path) {
             return supplied_snapshot(text, size, generation);
         }
     }
-    if (path == nullptr || *path == '\0') return parsed(regfile::ParseResult{});
+    if (path == nullptr || *path == '\0') return empty_registry();
     return file_snapshot(path);
 }
 

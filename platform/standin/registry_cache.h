@@ -1,15 +1,16 @@
-// Stand-in only: the parsed registry, kept from one call to the next while its source is
+// Stand-in only: the indexed registry, kept from one call to the next while its source is
 // unchanged.
 #pragma once
 
 #include <memory>
 
-#include "regfile/reg_file.h"
+#include "regfile/export_index.h"
 
 namespace platform {
 
-// A parsed registry; keys opened in it keep it alive after the source has changed.
-using Snapshot = std::shared_ptr<const regfile::ParseResult>;
+// An indexed registry; keys opened in it keep it (and its file) alive after the source has
+// changed.
+using Snapshot = std::shared_ptr<const regfile::Export>;
 
 // The registry of the .reg file at path (nullptr or "": none), or of the text the program
 // supplies when it does. A missing or malformed file is an empty registry.

@@ -8,7 +8,7 @@
 
 #include "platform/loader.h"
 #include "platform/program_location.h"
-#include "regfile/reg_file.h"
+#include "regfile/export_file.h"
 
 namespace platform {
 namespace {
@@ -20,9 +20,9 @@ LibraryHandle shown_visa = nullptr;
 
 std::string shown_kind = "32-bit";
 
-bool holds_wow64_node(const regfile::Key& machine) {
-    const regfile::Key* software = machine.find_subkey("SOFTWARE");
-    return software != nullptr && software->find_subkey("WOW6432Node") != nullptr;
+bool holds_wow64_node(const regfile::Export& registry) {
+    const regfile::ExportKey* software = registry.find_subkey(registry.machine(), "SOFTWARE");
+    return software != nullptr && registry.find_subkey(*software, "WOW6432Node") != nullptr;
 }
 
 bool stated_sixty_four_bit() {
@@ -33,20 +33,22 @@ bool stated_sixty_four_bit() {
 }  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
-    const regfile::ParseResult parsed = regfile::load(path);
-    if (!parsed.ok) {
-        error = parsed.error_line > 0 ? path + ":" + std::to_string(parsed.error_line) + ": " + parsed.error
-                                      : parsed.error;
+    // Every line is read here, once, to name those the libraries will not see; the
+    // libraries read only the values of the keys they ask for.
+    const std::shared_ptr<const regfile::Export> parsed = regfile::read_export_file(path, regfile::ValueCheck::every_line);
+    if (!parsed->ok()) {
+        error = parsed->error_line() > 0 ? path + ":" + std::to_string(parsed->error_line()) + ": " + parsed->error()
+                                         : parsed->error();
         return false;
     }
     // The libraries never print: the lines they will not see are reported here, once.
-    for (const regfile::Warning& warning : parsed.warnings) {
+    for (const regfile::Warning& warning : parsed->warnings()) {
         std::cerr << "warning: " << path << ":" << warning.line << ": " << warning.message
                   << "; line skipped\n";
     }
     // Absolute, so that the file is still found after the current folder changes.
     setenv("VANTREL_REGISTRY", std::filesystem::absolute(path).c_str(), 1);
-    shown_kind = holds_wow64_node(parsed.machine) || stated_sixty_four_bit() ? "64-bit" : "32-bit";
+    shown_kind = holds_wow64_node(*parsed) || stated_sixty_four_bit() ? "64-bit" : "32-bit";
     return true;
 }
 
