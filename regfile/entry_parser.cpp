@@ -19,11 +19,17 @@ struct ParseFailure {
     throw ParseFailure{std::move(message)};
 }
 
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Blanks are spaces and tabs; trimmed by hand, as this runs on every item of every line.
 std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && blank(text[first])) ++first;
+    while (last > first && blank(text[last - 1])) --last;
+    return text.substr(first, last - first);
 }
 
 int hex_digit(char c) {
@@ -285,8 +291,10 @@ private:
         text_.assign(data.substr(1));
         while (ends_continued(text_)) {
             // In place: a value of many lines is copied once, not once per line.
-            text_.resize(text_.find_last_not_of(" \t"));
-            text_.erase(0, std::min(text_.find_first_not_of(" \t"), text_.size()));
+            const std::string_view kept = trim(text_);
+            const std::size_t first = static_cast<std::size_t>(kept.data() - text_.data());
+            text_.resize(first + kept.size() - 1);
+            text_.erase(0, first);
             if (!lines_.next(line_)) fail("a continued line has no next line");
             text_ += trim(line_.text);
         }
@@ -308,15 +316,23 @@ private:
     void read_byte_list(std::string_view text) {
         text = trim(text);
         if (text.empty()) return;
-        std::size_t start = 0;
-        while (true) {
-            const auto comma = text.find(',', start);
+        for (std::size_t start = 0;;) {
+            // Most items are two digits and a comma, as regedit writes them.
+            const int high = start + 2 < text.size() ? hex_digit(text[start]) : -1;
+            const int low = high >= 0 ? hex_digit(text[start + 1]) : -1;
+            if (low >= 0 && text[start + 2] == ',') {
+                value_.data.push_back(static_cast<unsigned char>(high * 16 + low));
+                start += 3;
+                continue;
+            }
+            std::size_t comma = start;
+            while (comma < text.size() && text[comma] != ',') ++comma;
             const std::string_view item = trim(text.substr(start, comma - start));
             std::uint64_t byte = 0;
-            if (item.empty() && comma == std::string_view::npos) return;  // trailing comma
+            if (item.empty() && comma == text.size()) return;  // trailing comma
             if (!parse_hex_number(item, 2, byte)) fail("'" + std::string(item) + "' is not a hex byte");
             value_.data.push_back(static_cast<unsigned char>(byte));
-            if (comma == std::string_view::npos) return;
+            if (comma == text.size()) return;
             start = comma + 1;
         }
     }

@@ -43,11 +43,17 @@ void Export::fail(int line, std::string message) {
 }
 
 ExportKey& Export::add_subkey(ExportKey& parent, std::string_view name) {
-    const auto found = parent.subkeys.find(name);
-    if (found != parent.subkeys.end()) return *found->second;
+    // An export lists subkeys in order: the new one mostly goes after the last.
+    auto& subkeys = parent.subkeys;
+    const NameOrder before;
+    auto at = subkeys.end();
+    if (!subkeys.empty() && !before(subkeys.rbegin()->first, name)) {
+        at = subkeys.lower_bound(name);
+        if (at != subkeys.end() && !before(name, at->first)) return *at->second;
+    }
     ExportKey& key = keys_.emplace_back();
     key.name = std::string(name);
-    parent.subkeys.emplace(std::string_view(key.name), &key);
+    subkeys.emplace_hint(at, std::string_view(key.name), &key);
     return key;
 }
 
