@@ -12,7 +12,7 @@
 #include <ostream>
 #include <random>
 
-#include "platform/registry_source.h"
+#include "host/registry_source.h"
 
 namespace hostsim {
 namespace {
@@ -125,14 +125,14 @@ bool show_machine(const Machine& machine, std::string& error) {
     }
     std::vector<std::string> instruments;
     return read_instruments(machine.instruments, instruments, error) &&
-           platform::use_registry_file(machine.registry, error) && platform::use_instruments(instruments, error);
+           host::use_registry_file(machine.registry, error) && host::use_instruments(instruments, error);
 }
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
                        const std::string& empty_folder) {
     MachineRow row{machine.name, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
     if (!show_machine(machine, row.error)) return row;
-    row.kind = platform::shown_machine_kind();
+    row.kind = host::shown_machine_kind();
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
     if (!row.error.empty()) return row;
     // A session of its own: fresh variables, and libraries loaded for this machine and

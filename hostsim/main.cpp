@@ -11,7 +11,7 @@
 #include "hostsim/fleet_table.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
-#include "platform/registry_source.h"
+#include "host/registry_source.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ int run_fleet(const Options& options) {
         fail("--format is text or tsv, not '" + options.format + "'", 2);
     }
     std::string error;
-    if (!platform::can_stand_in_for_machines(error)) fail(error);
+    if (!host::can_stand_in_for_machines(error)) fail(error);
     hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     std::vector<hostsim::Machine> machines;
@@ -177,10 +177,10 @@ int run_fleet(const Options& options) {
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
     std::string error;
-    if (!options.machine.empty() && !platform::state_machine_kind(options.machine, error)) fail(error, 2);
+    if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
     if (!options.shown.empty() || !options.format.empty()) fail("--show and --format go with --fleet", 2);
-    if (!options.registry.empty() && !platform::use_registry_file(options.registry, error)) fail(error);
+    if (!options.registry.empty() && !host::use_registry_file(options.registry, error)) fail(error);
     hostsim::Session session(options.shape);
     if (options.script.empty()) return call_once(options, session);
     if (!options.positional.empty()) fail("--script takes no LIBRARY or EXPORT", 2);

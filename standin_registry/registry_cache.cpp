@@ -2,7 +2,7 @@
 // by its identity and size and its times of change. A file modified within the last two
 // seconds is not trusted to show its next change that way, since file times advance in
 // coarse steps: it is indexed again at every call until it has been left alone that long.
-#include "platform/standin/registry_cache.h"
+#include "standin_registry/registry_cache.h"
 
 #include <sys/stat.h>
 
@@ -11,10 +11,10 @@
 #include <ctime>
 #include <string>
 
-#include "platform/standin/registry_text.h"
+#include "test_hooks/registry_text.h"
 #include "regfile/export_file.h"
 
-namespace platform {
+namespace standin_registry {
 namespace {
 
 constexpr std::time_t settle_seconds = 2;
@@ -61,7 +61,9 @@ struct CachedFile {
     Snapshot snapshot;
 };
 
-std::array<CachedFile, 2> cached_files;
+// Never destroyed: a process that read a large export should not spend its last moments
+// taking the index apart.
+std::array<CachedFile, 2>& cached_files = *new std::array<CachedFile, 2>;
 std::size_t next_free_slot = 0;
 
 CachedFile* cached_file(const std::string& path) {
@@ -71,13 +73,15 @@ CachedFile* cached_file(const std::string& path) {
     return nullptr;
 }
 
-Snapshot file_snapshot(const std::string& path) {
+Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
     FileIdentity identity;
-    if (!identify(path.c_str(), identity)) return empty_registry();
+    const bool found = identify(path.c_str(), identity);
+    const bool checked = check == regfile::ValueCheck::every_line;
+    if (!found && !checked) return empty_registry();
     CachedFile* cached = cached_file(path);
-    if (cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
-    Snapshot snapshot = regfile::read_export_file(path, regfile::ValueCheck::when_asked);
-    if (settled(identity)) {
+    if (!checked && cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
+    Snapshot snapshot = regfile::read_export_file(path, check);
+    if (found && settled(identity)) {
         if (cached == nullptr) {
             cached = &cached_files[next_free_slot];
             next_free_slot = (next_free_slot + 1) % cached_files.size();
@@ -108,7 +112,11 @@ Snapshot registry_snapshot(const char* path) {
         }
     }
     if (path == nullptr || *path == '\0') return empty_registry();
-    return file_snapshot(path);
+    return file_snapshot(path, regfile::ValueCheck::when_asked);
 }
 
-}  // namespace platform
+Snapshot checked_registry_snapshot(const std::string& path) {
+    return file_snapshot(path, regfile::ValueCheck::every_line);
+}
+
+}  // namespace standin_registry

@@ -2,13 +2,13 @@
 // A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
 // SOFTWARE\Classes\WOW6432Node\X; SOFTWARE\WOW6432Node\X, and every path outside SOFTWARE,
 // is the same key in both views.
-#include "platform/standin/registry_view.h"
+#include "standin_registry/registry_view.h"
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace standin_registry {
 namespace {
 
 char upper(char c) {
@@ -50,9 +50,9 @@ std::size_t redirected_after(const std::vector<std::string_view>& names) {
 
 }  // namespace
 
-std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine) {
+std::string path_in_view(const std::string& path, platform::RegistryView view, bool sixty_four_bit_machine) {
     // A path starting with a backslash opens nothing, in any view.
-    if (!sixty_four_bit_machine || view == RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
+    if (!sixty_four_bit_machine || view == platform::RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
         return path;
     }
     const std::vector<std::string_view> names = names_along(path);
@@ -68,4 +68,4 @@ std::string path_in_view(const std::string& path, RegistryView view, bool sixty_
     return redirected;
 }
 
-}  // namespace platform
+}  // namespace standin_registry

@@ -6,7 +6,7 @@
 
 #include "platform/registry.h"
 
-namespace platform {
+namespace standin_registry {
 
 // The path, below HKEY_LOCAL_MACHINE, of the key that path names when opened in view on a
 // machine of the given kind. An export holds the keys as the 64-bit view shows them, so a
@@ -14,6 +14,6 @@ namespace platform {
 // path below SOFTWARE leads into SOFTWARE\WOW6432Node, and below SOFTWARE\Classes into
 // SOFTWARE\Classes\WOW6432Node. Other paths, and every path on a 32-bit machine, lead to
 // themselves.
-std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine);
+std::string path_in_view(const std::string& path, platform::RegistryView view, bool sixty_four_bit_machine);
 
-}  // namespace platform
+}  // namespace standin_registry

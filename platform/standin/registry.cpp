@@ -33,14 +33,16 @@
 #include <string>
 #include <string_view>
 
-#include "platform/standin/allocation_scope.h"
-#include "platform/standin/registry_cache.h"
-#include "platform/standin/registry_operations.h"
-#include "platform/standin/registry_view.h"
+#include "test_hooks/allocation_scope.h"
+#include "standin_registry/registry_cache.h"
+#include "test_hooks/registry_operations.h"
+#include "standin_registry/registry_view.h"
 #include "regfile/export_index.h"
 
 namespace platform {
 namespace {
+
+using standin_registry::Snapshot;
 
 // What a key opened with open_machine_key shares with every key opened below it: the
 // registry they read, and how many subkeys have been opened below it so far.
@@ -71,7 +73,7 @@ void apply_registry_change(MainKey& main) {
     const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
     const char* after = std::getenv("VANTREL_REGISTRY_CHANGE_AFTER");
     if (changed == nullptr || after == nullptr) return;
-    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = registry_snapshot(changed);
+    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = standin_registry::registry_snapshot(changed);
 }
 
 // Walks a backslash-separated path, passing over empty components; an empty path is the
@@ -95,7 +97,7 @@ bool sixty_four_bit_machine(const Snapshot& snapshot) {
 
 RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
     Snapshot snapshot = main->snapshot;
-    const regfile::ExportKey* key = find_key(*snapshot, path_in_view(path, view, main->sixty_four_bit_machine));
+    const regfile::ExportKey* key = find_key(*snapshot, standin_registry::path_in_view(path, view, main->sixty_four_bit_machine));
     if (key == nullptr) return nullptr;
     return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
@@ -115,7 +117,7 @@ RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noe
     ++operations;
     if (fault_injected("open")) return nullptr;
     auto main = std::make_shared<MainKey>();
-    main->snapshot = registry_snapshot(std::getenv("VANTREL_REGISTRY"));
+    main->snapshot = standin_registry::registry_snapshot(std::getenv("VANTREL_REGISTRY"));
     main->sixty_four_bit_machine = sixty_four_bit_machine(main->snapshot);
     return open_path(std::move(main), path != nullptr ? path : "", view);
 } catch (...) {

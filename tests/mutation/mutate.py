@@ -19,7 +19,7 @@ import time
 
 HERE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FOLDERS = ["hostcall", "vantrel", "driver"]
-PLATFORM_FILES = ["platform/standin/registry.cpp", "platform/standin/registry_cache.cpp",
+PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_cache.cpp",
                   "platform/standin/file.cpp", "platform/standin/loader.cpp", "platform/standin/text.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
 

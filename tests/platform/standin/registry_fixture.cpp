@@ -88,7 +88,7 @@ bool supplying = false;
 
 }  // namespace
 
-// The stand-in asks the test program for the registry's text (platform/standin/registry_text.h).
+// The stand-in asks the test program for the registry's text (test_hooks/registry_text.h).
 extern "C" __attribute__((visibility("default"))) const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
     if (!supplying) return nullptr;
     *size = supplied_text.size();
