@@ -54,7 +54,7 @@ Snapshot empty_registry() {
     return empty;
 }
 
-// The last files parsed: in tests, the registry and the file it changes into.
+// The last files indexed: in tests, the registry and the file it changes into.
 struct CachedFile {
     std::string path;
     FileIdentity identity;

@@ -1,7 +1,8 @@
 // Stand-in side of the registry seam, for builds away from Windows. HKEY_LOCAL_MACHINE is
 // the content of the .reg file named by VANTREL_REGISTRY, or the text a program supplies
-// (registry_text.h). A file is parsed once per change (registry_cache.cpp), so the next
-// call sees a change while a large export is not parsed again for every call. An unset
+// (test_hooks/registry_text.h). A file is indexed once per change
+// (standin_registry/registry_cache.cpp), so the next call sees a change while a large export
+// is not read again for every call, and a key's values are read only when asked for. An unset
 // variable, a missing file or a malformed one is an empty registry.
 //
 // Key paths are read as the registry reads them: letter case aside, a doubled or trailing
