@@ -140,7 +140,9 @@ void add_field(std::string& record, const std::string& field) {
 bool take_field(const std::string& records, std::size_t& at, std::string& field) {
     const std::size_t colon = records.find(':', at);
     if (colon == std::string::npos || colon == at || colon - at > 9) return false;
-    const std::size_t length = std::stoul(records.substr(at, colon - at));
+    const std::string digits = records.substr(at, colon - at);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::size_t length = std::stoul(digits);
     if (length > records.size() - colon - 1) return false;
     field = records.substr(colon + 1, length);
     at = colon + 1 + length;
@@ -170,6 +172,7 @@ bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
     std::string outcomes, count;
     if (!take_field(records, at, row.kind) || !take_field(records, at, outcomes) || !take_field(records, at, count) ||
         outcomes.size() != row.outcomes.size() || count.empty() || count.size() > 6 ||
+        count.find_first_not_of("0123456789") != std::string::npos ||
         outcomes.find_first_not_of("012") != std::string::npos) {
         return false;
     }
