@@ -57,6 +57,13 @@ const ValueCase value_cases[] = {
     {"later_line_overrides", v5 + "\"N\"=\"a\"\r\n\"n\"=\"b\"\r\n", "N", 1, {'b', 0}},
     {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xE9, 't', 0xE9, 0}},
     {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    {"dword_of_nines", v5 + "\"N\"=dword:99999999\r\n", "N", 4, {0x99, 0x99, 0x99, 0x99}},
+    {"comment_line_passed_over", v5 + "; a comment\r\n\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    {"binary_blanks_around_bytes", v5 + "\"B\"=hex:01 ,\t02, 03\r\n", "B", 3, {1, 2, 3}},
+    {"binary_trailing_comma", v5 + "\"B\"=hex:01,02,\r\n", "B", 3, {1, 2}},
+    // A character beyond U+FFFF, a surrogate pair in UTF-16, is one '?' in the code page.
+    {"utf16_surrogate_pair", utf16(v5 + "\"S\"=\"a").append("\x3D\xD8\x00\xDE", 4) + utf16("b\"\r\n").substr(2), "S", 1,
+     {'a', '?', 'b', 0}},
     // Beyond what regedit reads: blanks after the header, and a UTF-8 mark before REGEDIT4.
     {"header_trailing_blanks", "Windows Registry Editor Version 5.00 \t\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n"
                                "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
