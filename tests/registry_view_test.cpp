@@ -127,6 +127,33 @@ TEST_P(RegistryView, AnswersFromTheViewAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegistryView, ::testing::ValuesIn(view_cases), testing_support::by_label);
 
+// A partial export (one vendor's key) cannot tell the machine's kind: it is the kind stated
+// (hostsim --machine), and on a 64-bit machine the libraries read below WOW6432Node.
+struct StatedKindCase {
+    const char* label;
+    const char* bits;
+    const char* expected;
+};
+
+const StatedKindCase stated_kind_cases[] = {
+    {"stated_64_reads_the_32_bit_view", "64", ""},
+    {"stated_32_reads_the_one_view", "32", "7.0"},
+};
+
+class RegistryStatedKind : public ::testing::TestWithParam<StatedKindCase> {};
+
+TEST_P(RegistryStatedKind, PartialExportReadAsStated) {
+    const StatedKindCase& c = GetParam();
+    testing_support::RegistryFixture registry;
+    registry.install("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\7.0]\r\n");
+    if (!testing_support::state_machine_kind(c.bits)) GTEST_SKIP() << "real registry";
+    testing_support::TestHost host("vantrel");
+    EXPECT_EQ(host.call("GetQuendrix"), 1);
+    EXPECT_EQ(host.result(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryStatedKind, ::testing::ValuesIn(stated_kind_cases), testing_support::by_label);
+
 // Where a read of a key path leads on 64-bit Windows, as measured in Wine's WoW64: the
 // export holds the key at `found_at`; a read of `asked` in the 32-bit and in the 64-bit
 // view finds it or not.

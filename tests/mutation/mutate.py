@@ -20,7 +20,6 @@ import time
 HERE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FOLDERS = ["hostcall", "vantrel", "driver"]
 PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_cache.cpp",
-                  "regfile/entry_parser.cpp", "regfile/export_index.cpp", "regfile/line_reader.cpp",
                   "platform/standin/file.cpp", "platform/standin/loader.cpp", "platform/standin/text.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
 

@@ -51,6 +51,7 @@ void RegistryFixture::clear() {
     unsetenv("VANTREL_REGISTRY");
     unsetenv("VANTREL_REGISTRY_CHANGED");
     unsetenv("VANTREL_REGISTRY_CHANGE_AFTER");
+    unsetenv("VANTREL_REGISTRY_MACHINE");
     std::remove(file_.c_str());
     std::remove(changed_file_.c_str());
 }
@@ -61,6 +62,11 @@ namespace testing_support {
 
 bool inject_registry_faults(const std::string& faults) {
     setenv("VANTREL_REGISTRY_FAIL", faults.c_str(), 1);
+    return true;
+}
+
+bool state_machine_kind(const std::string& bits) {
+    setenv("VANTREL_REGISTRY_MACHINE", bits.c_str(), 1);
     return true;
 }
 
