@@ -14,7 +14,7 @@
 
 #include "host/variable_table.h"
 #include "hostcall/host_call.h"
-#include "platform/standin/registry_operations.h"
+#include "test_hooks/registry_operations.h"
 
 extern "C" std::int32_t GetRegKey(HostCallRecord* record) noexcept;
 extern "C" std::int32_t GetRegKeys(HostCallRecord* record) noexcept;

@@ -7,7 +7,7 @@
 
 #include "fuzz/fuzz_host.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/standin/registry_text.h"
+#include "test_hooks/registry_text.h"
 
 namespace {
 

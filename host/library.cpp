@@ -1,7 +1,7 @@
 // Loading a library and finding its exports, as a host does.
 #include "host/library.h"
 
-#include "platform/program_location.h"
+#include "host/program_location.h"
 
 namespace host {
 namespace {
@@ -17,7 +17,7 @@ std::string undecorated(const std::string& name) {
 
 std::string resolve_library_path(const std::string& name_or_path) {
     if (name_or_path.find_first_of("/\\.") != std::string::npos) return name_or_path;
-    return platform::executable_directory() + platform::library_file_name(name_or_path);
+    return host::executable_directory() + host::library_file_name(name_or_path);
 }
 
 Library::Library(const std::string& path) : handle_(platform::load_library(path.c_str())) {}

@@ -1,6 +1,6 @@
-// Running one script on every machine of a fleet. Each machine is shown to the libraries
-// through the platform seam (its registry, its instruments), and its folder is the current
-// folder while its script runs, so that a relative path the script names (a driver header)
+// Running one script on every machine of a fleet, each machine in a process of its own,
+// several at a time. Each machine is shown to the libraries (its registry, its
+// instruments), and its folder is the current folder while its script runs, so that a relative path the script names (a driver header)
 // is looked up among that machine's files. A machine given as a bare .reg file has no
 // files: its script runs in an empty folder.
 #include "hostsim/fleet.h"
@@ -11,8 +11,10 @@
 #include <fstream>
 #include <ostream>
 #include <random>
+#include <sstream>
 
-#include "platform/registry_source.h"
+#include "host/process_pool.h"
+#include "host/registry_source.h"
 
 namespace hostsim {
 namespace {
@@ -125,14 +127,93 @@ bool show_machine(const Machine& machine, std::string& error) {
     }
     std::vector<std::string> instruments;
     return read_instruments(machine.instruments, instruments, error) &&
-           platform::use_registry_file(machine.registry, error) && platform::use_instruments(instruments, error);
+           host::use_registry_file(machine.registry, error) && host::use_instruments(instruments, error);
+}
+
+// A row crosses from the machine's process to the fleet's as records: 'k' and the kind of
+// machine as soon as it is known (so that a machine that crashes later still shows it), 'r'
+// and the whole row at the end. A field is its length, ':' and its bytes.
+void add_field(std::string& record, const std::string& field) {
+    record += std::to_string(field.size()) + ":" + field;
+}
+
+bool take_field(const std::string& records, std::size_t& at, std::string& field) {
+    const std::size_t colon = records.find(':', at);
+    if (colon == std::string::npos || colon == at || colon - at > 9) return false;
+    const std::string digits = records.substr(at, colon - at);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::size_t length = std::stoul(digits);
+    if (length > records.size() - colon - 1) return false;
+    field = records.substr(colon + 1, length);
+    at = colon + 1 + length;
+    return true;
+}
+
+std::string kind_record(const std::string& kind) {
+    std::string record = "k";
+    add_field(record, kind);
+    return record;
+}
+
+std::string row_record(const MachineRow& row) {
+    std::string record = "r";
+    add_field(record, row.kind);
+    std::string outcomes;
+    for (const Outcome outcome : row.outcomes) outcomes += static_cast<char>('0' + static_cast<int>(outcome));
+    add_field(record, outcomes);
+    add_field(record, std::to_string(row.values.size()));
+    for (const std::string& value : row.values) add_field(record, value);
+    add_field(record, row.error);
+    return record;
+}
+
+// Reads the row record at `at` into row; false when it is cut short.
+bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
+    std::string outcomes, count;
+    if (!take_field(records, at, row.kind) || !take_field(records, at, outcomes) || !take_field(records, at, count) ||
+        outcomes.size() != row.outcomes.size() || count.empty() || count.size() > 6 ||
+        count.find_first_not_of("0123456789") != std::string::npos ||
+        outcomes.find_first_not_of("012") != std::string::npos) {
+        return false;
+    }
+    for (std::size_t i = 0; i < outcomes.size(); ++i) row.outcomes[i] = static_cast<Outcome>(outcomes[i] - '0');
+    row.values.assign(std::stoul(count), "");
+    for (std::string& value : row.values) {
+        if (!take_field(records, at, value)) return false;
+    }
+    return take_field(records, at, row.error);
+}
+
+// The row of a machine from what its process sent, and how that process ended.
+MachineRow row_of(const Machine& machine, std::size_t expectations, const host::TaskResult& result,
+                  double time_limit_seconds) {
+    MachineRow row{machine.name, {}, std::vector<Outcome>(expectations, Outcome::not_reached), {}, {}};
+    bool whole = false;
+    for (std::size_t at = 0; at < result.sent.size() && !whole;) {
+        const char type = result.sent[at++];
+        if (type == 'k' && take_field(result.sent, at, row.kind)) continue;
+        MachineRow read = row;
+        whole = type == 'r' && take_row(result.sent, at, read);
+        if (!whole) break;
+        row = std::move(read);
+    }
+    if (result.end == host::TaskResult::End::timed_out) {
+        std::ostringstream limit;
+        limit << time_limit_seconds;
+        row.error = "the machine's run took longer than the time limit of " + limit.str() + " s and was stopped";
+    } else if (result.end == host::TaskResult::End::crashed || !whole) {
+        row.error = "the machine's run ended with " + (result.reason.empty() ? "no row" : result.reason);
+    }
+    return row;
 }
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
-                       const std::string& empty_folder) {
+                       const std::string& empty_folder, const host::Send& send) {
     MachineRow row{machine.name, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
     if (!show_machine(machine, row.error)) return row;
-    row.kind = platform::shown_machine_kind();
+    row.kind = host::shown_machine_kind();
+    send(kind_record(row.kind));
+
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
     if (!row.error.empty()) return row;
     // A session of its own: fresh variables, and libraries loaded for this machine and
@@ -165,12 +246,20 @@ bool list_machines(const std::string& fleet_folder, std::vector<Machine>& machin
     return true;
 }
 
-std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines) {
+std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs) {
     std::error_code ignored;
     const std::string launch_folder = fs::current_path(ignored).string();
     const EmptyFolder empty_folder;
+    const auto run_one = [&](std::size_t index, const host::Send& send) {
+        const MachineRow row = run_machine(run, machines[index], launch_folder, empty_folder.path(), send);
+        send(row_record(row));
+    };
+    const std::vector<host::TaskResult> results =
+        host::run_tasks(machines.size(), jobs.jobs, jobs.time_limit_seconds, run_one);
     std::vector<MachineRow> rows;
-    for (const Machine& machine : machines) rows.push_back(run_machine(run, machine, launch_folder, empty_folder.path()));
+    for (std::size_t i = 0; i < machines.size(); ++i) {
+        rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds));
+    }
     return rows;
 }
 

@@ -38,9 +38,16 @@ struct MachineRow {
     std::string error;                // why the machine could not be run to the end, or ""
 };
 
-// Runs the script on every machine, each with fresh variables and the libraries loaded
-// afresh, so that nothing one machine leaves behind reaches the next.
-std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines);
+struct FleetJobs {
+    unsigned jobs = 1;               // machines run at the same time
+    double time_limit_seconds = 60;  // for one machine's run; a machine that takes longer is stopped
+};
+
+// Runs the script on every machine, each in a process of its own: fresh variables, the
+// libraries loaded afresh, so that nothing one machine leaves behind reaches another, and a
+// machine that crashes or outlives the time limit is an error row. The rows are in the
+// machines' order, however many run at once.
+std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

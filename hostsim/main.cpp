@@ -11,14 +11,15 @@
 #include "hostsim/fleet_table.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
-#include "platform/registry_source.h"
+#include "host/process_pool.h"
+#include "host/registry_source.h"
 
 namespace {
 
 const char* const usage =
     "usage: hostsim [options] LIBRARY EXPORT [NAME=VALUE]...\n"
     "       hostsim [options] --script FILE\n"
-    "       hostsim [options] --script FILE --fleet DIR [--show NAME,...] [--format tsv]\n"
+    "       hostsim [options] --script FILE --fleet DIR [--show NAME,...] [--format tsv] [--jobs N]\n"
     "\n"
     "Loads LIBRARY (a path, or vantrel / driver for the library beside hostsim), sets the\n"
     "variables, calls EXPORT with a host call record and prints the integer result and every\n"
@@ -48,6 +49,10 @@ const char* const usage =
     "                       and the libraries loaded afresh (builds away from Windows)\n"
     "  --show NAME,...      with --fleet: the variables whose values each row shows\n"
     "  --format text|tsv    with --fleet: the table for a reader (default) or a spreadsheet\n"
+    "  --jobs N             with --fleet: machines run at the same time, each in a process of\n"
+    "                       its own (default: one per processor); the table is the same\n"
+    "  --time-limit SECONDS with --fleet: a machine's run that takes longer is stopped and\n"
+    "                       its row says so (default 60); so is a machine whose run crashes\n"
     "  --help               this text\n"
     "\n";
 
@@ -60,6 +65,9 @@ struct Options {
     std::string fleet;
     std::vector<std::string> shown;
     std::string format;
+    unsigned jobs = 0;  // 0: one per processor
+    double time_limit_seconds = 60;
+    bool fleet_only_option = false;  // --jobs or --time-limit given
     std::vector<std::string> positional;
 };
 
@@ -118,6 +126,14 @@ Options read_options(int argc, char** argv) {
             options.shown = names(argv[++i]);
         } else if (argument == "--format") {
             options.format = argv[++i];
+        } else if (argument == "--jobs") {
+            options.jobs = read_count(argument, argv[++i]);
+            if (options.jobs == 0) fail("--jobs needs at least 1", 2);
+            options.fleet_only_option = true;
+        } else if (argument == "--time-limit") {
+            options.time_limit_seconds = read_count(argument, argv[++i]);
+            if (options.time_limit_seconds == 0) fail("--time-limit needs at least 1 second", 2);
+            options.fleet_only_option = true;
         } else if (argument.rfind("--", 0) == 0) {
             fail("unknown option " + argument + " (see --help)", 2);
         } else {
@@ -160,13 +176,14 @@ int run_fleet(const Options& options) {
         fail("--format is text or tsv, not '" + options.format + "'", 2);
     }
     std::string error;
-    if (!platform::can_stand_in_for_machines(error)) fail(error);
+    if (!host::can_stand_in_for_machines(error)) fail(error);
     hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     std::vector<hostsim::Machine> machines;
     if (!hostsim::list_machines(options.fleet, machines, error)) fail(error);
     if (machines.empty()) fail(options.fleet + " holds no machines (each is a .reg file, or a folder with registry.reg)");
-    const std::vector<hostsim::MachineRow> rows = hostsim::run_fleet(run, machines);
+    const hostsim::FleetJobs jobs{options.jobs > 0 ? options.jobs : host::processor_count(), options.time_limit_seconds};
+    const std::vector<hostsim::MachineRow> rows = hostsim::run_fleet(run, machines, jobs);
     const auto format = options.format == "tsv" ? hostsim::TableFormat::tsv : hostsim::TableFormat::text;
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
@@ -177,10 +194,12 @@ int run_fleet(const Options& options) {
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
     std::string error;
-    if (!options.machine.empty() && !platform::state_machine_kind(options.machine, error)) fail(error, 2);
+    if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
-    if (!options.shown.empty() || !options.format.empty()) fail("--show and --format go with --fleet", 2);
-    if (!options.registry.empty() && !platform::use_registry_file(options.registry, error)) fail(error);
+    if (!options.shown.empty() || !options.format.empty() || options.fleet_only_option) {
+        fail("--show, --format, --jobs and --time-limit go with --fleet", 2);
+    }
+    if (!options.registry.empty() && !host::use_registry_file(options.registry, error)) fail(error);
     hostsim::Session session(options.shape);
     if (options.script.empty()) return call_once(options, session);
     if (!options.positional.empty()) fail("--script takes no LIBRARY or EXPORT", 2);

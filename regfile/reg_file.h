@@ -1,6 +1,6 @@
-// Registry export files in the format regedit writes (.reg), read into a tree of keys.
-// The registry stand-in serves this tree to the libraries; the Windows test set-up
-// writes the same tree into the real registry.
+// Registry export files in the format regedit writes (.reg), read whole into a tree of
+// keys: the Windows test set-up writes this tree into the real registry. The registry
+// stand-in reads an export by its key lines alone (export_index.h), with the same rules.
 #pragma once
 
 #include <cstdint>
@@ -35,8 +35,12 @@ bool same_name(std::string_view left, std::string_view right) noexcept;
 // Registry names are compared without regard to letter case, and keys enumerate in that
 // order, as the registry itself keeps them.
 struct NameOrder {
-    bool operator()(const std::string& left, const std::string& right) const noexcept;
+    using is_transparent = void;
+    bool operator()(std::string_view left, std::string_view right) const noexcept;
 };
+
+// Equal under NameOrder: the same letters, whatever their case.
+bool same_name(std::string_view left, std::string_view right) noexcept;
 
 struct Key {
     std::string name;  // as first spelled in the file
@@ -68,8 +72,5 @@ struct ParseResult {
 // regedit skips it (a malformed key line skips the values below it too), and the rest is
 // read.
 ParseResult parse(std::string_view bytes);
-
-// Reads and parses the file; a file that cannot be read is an error on line 0.
-ParseResult load(const std::string& path);
 
 }  // namespace regfile

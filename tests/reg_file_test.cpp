@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "regfile/export_index.h"
 #include "regfile/reg_file.h"
 #include "support/case_label.h"
 
@@ -56,6 +57,13 @@ const ValueCase value_cases[] = {
     {"later_line_overrides", v5 + "\"N\"=\"a\"\r\n\"n\"=\"b\"\r\n", "N", 1, {'b', 0}},
     {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xE9, 't', 0xE9, 0}},
     {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    {"dword_of_nines", v5 + "\"N\"=dword:99999999\r\n", "N", 4, {0x99, 0x99, 0x99, 0x99}},
+    {"comment_line_passed_over", v5 + "; a comment\r\n\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
+    {"binary_blanks_around_bytes", v5 + "\"B\"=hex:01 ,\t02, 03\r\n", "B", 3, {1, 2, 3}},
+    {"binary_trailing_comma", v5 + "\"B\"=hex:01,02,\r\n", "B", 3, {1, 2}},
+    // A character beyond U+FFFF, a surrogate pair in UTF-16, is one '?' in the code page.
+    {"utf16_surrogate_pair", utf16(v5 + "\"S\"=\"a").append("\x3D\xD8\x00\xDE", 4) + utf16("b\"\r\n").substr(2), "S", 1,
+     {'a', '?', 'b', 0}},
     // Beyond what regedit reads: blanks after the header, and a UTF-8 mark before REGEDIT4.
     {"header_trailing_blanks", "Windows Registry Editor Version 5.00 \t\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n"
                                "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
@@ -186,5 +194,77 @@ TEST(RegFileKeys, DeletionsAndOrder) {
     EXPECT_NE(s->find_subkey("KEEP")->find_value("w"), nullptr);
     EXPECT_EQ(find_path(parsed.machine, {"S", "Elsewhere"}), nullptr);
 }
+
+}  // namespace
+
+namespace {
+
+// Exports made to break a reader, read by the index the stand-in serves: each is an error
+// on its line or a set of keys with the lines skipped named, never a crash or a hang.
+struct HostileCase {
+    const char* label;
+    std::string file;
+    int error_line;              // 0: the file is read
+    std::vector<int> warned;     // the lines skipped (the index notes them when checking every line)
+    std::vector<std::string> path;  // a key that must be there, below HKEY_LOCAL_MACHINE
+    std::size_t subkeys;         // its subkeys
+    std::string last_subkey;     // the last of them in enumeration order
+};
+
+std::string numbered_subkeys(const std::string& parent, int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "[HKEY_LOCAL_MACHINE\\" + parent + "\\k" + std::to_string(1000000 + i) + "]\n";
+    return lines;
+}
+
+std::string deep_path(int depth) {
+    std::string path = "[HKEY_LOCAL_MACHINE";
+    for (int i = 0; i < depth; ++i) path += "\\a";
+    return path + "]\n";
+}
+
+const std::string megabyte_name(1 << 20, 'k');
+const std::string v5_header = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+const HostileCase hostile_cases[] = {
+    {"million_subkeys_of_one_key", "REGEDIT4\n" + numbered_subkeys("S", 1000000), 0, {}, {"S"}, 1000000, "k1999999"},
+    {"key_line_of_1_mb", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\" + megabyte_name + "]\n[HKEY_LOCAL_MACHINE\\S\\after]\n",
+     0, {}, {"S"}, 2, megabyte_name},
+    {"unclosed_key_line_of_1_mb", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\" + megabyte_name + "\n[HKEY_LOCAL_MACHINE\\S\\after]\n",
+     0, {2}, {"S"}, 1, "after"},
+    {"path_half_a_million_keys_deep", "REGEDIT4\n" + deep_path(500000), 0, {}, {"a", "a", "a"}, 1, "a"},
+    {"utf16_of_odd_length", utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a]\r\n") + "[", 0, {}, {"S"}, 1, "a"},
+    {"utf16_cut_in_a_key_line", utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a]\r\n[HKEY_LOCAL_MACHINE\\S\\b"), 0, {4},
+     {"S"}, 1, "a"},
+    {"utf16_cut_in_a_continued_value",
+     utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a]\r\n\"v\"=hex:01,\\\r\n") + "\x30", 0, {4}, {"S"}, 1, "a"},
+    {"ansi_marked_as_utf16", "\xFF\xFEREGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\a]\n", 1, {}, {}, 0, ""},
+    // U+010A holds the byte of a line break; it is no line break, and reads as '?'.
+    {"line_break_byte_inside_a_utf16_unit",
+     utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a") + std::string("\x0A\x01", 2) + utf16("]\r\n").substr(2), 0, {},
+     {"S"}, 1, "a?"},
+};
+
+class RegFileHostile : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(RegFileHostile, ErrorOrKeysWithSkippedLinesNamed) {
+    const HostileCase& c = GetParam();
+    const auto read = regfile::read_export(c.file, regfile::ValueCheck::every_line);
+    EXPECT_EQ(read->ok(), c.error_line == 0) << read->error();
+    EXPECT_EQ(read->error_line(), c.error_line);
+    std::vector<int> warned;
+    for (const regfile::Warning& warning : read->warnings()) warned.push_back(warning.line);
+    EXPECT_EQ(warned, c.warned);
+    const regfile::ExportKey* key = &read->machine();
+    for (const std::string& name : c.path) key = key != nullptr ? read->find_subkey(*key, name) : nullptr;
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(read->subkey_count(*key), c.subkeys);
+    if (c.subkeys > 0) {
+        EXPECT_EQ(read->subkey_at(*key, c.subkeys - 1)->name, c.last_subkey);
+    }
+    EXPECT_EQ(read->subkey_at(*key, c.subkeys), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegFileHostile, ::testing::ValuesIn(hostile_cases), testing_support::by_label);
 
 }  // namespace

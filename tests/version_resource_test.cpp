@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/program_location.h"
+#include "host/program_location.h"
 #include "support/case_label.h"
 
 namespace {
@@ -42,7 +42,7 @@ const VersionField version_fields[] = {
 
 // The whole version block of the project's library, or nothing when it has none.
 std::vector<char> version_block(const std::string& library) {
-    const std::string path = platform::executable_directory() + platform::library_file_name(library);
+    const std::string path = host::executable_directory() + host::library_file_name(library);
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     std::vector<char> block(size);

@@ -40,7 +40,7 @@
 #else
 #include <dlfcn.h>
 
-#include "platform/standin/allocation_scope.h"
+#include "test_hooks/allocation_scope.h"
 #define VISA_STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
 #define VISA_STANDIN_CALL
 #endif

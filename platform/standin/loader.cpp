@@ -3,7 +3,7 @@
 
 #include <dlfcn.h>
 
-#include "platform/standin/allocation_scope.h"
+#include "test_hooks/allocation_scope.h"
 
 namespace platform {
 

@@ -1,7 +1,8 @@
 // Stand-in side of the registry seam, for builds away from Windows. HKEY_LOCAL_MACHINE is
 // the content of the .reg file named by VANTREL_REGISTRY, or the text a program supplies
-// (registry_text.h). A file is parsed once per change (registry_cache.cpp), so the next
-// call sees a change while a large export is not parsed again for every call. An unset
+// (test_hooks/registry_text.h). A file is indexed once per change
+// (standin_registry/registry_cache.cpp), so the next call sees a change while a large export
+// is not read again for every call, and a key's values are read only when asked for. An unset
 // variable, a missing file or a malformed one is an empty registry.
 //
 // Key paths are read as the registry reads them: letter case aside, a doubled or trailing
@@ -35,14 +36,16 @@
 #include <string>
 #include <string_view>
 
-#include "platform/standin/allocation_scope.h"
-#include "platform/standin/registry_cache.h"
-#include "platform/standin/registry_operations.h"
-#include "platform/standin/registry_view.h"
-#include "regfile/reg_file.h"
+#include "test_hooks/allocation_scope.h"
+#include "standin_registry/registry_cache.h"
+#include "test_hooks/registry_operations.h"
+#include "standin_registry/registry_view.h"
+#include "regfile/export_index.h"
 
 namespace platform {
 namespace {
+
+using standin_registry::Snapshot;
 
 // What a key opened with open_machine_key shares with every key opened below it: the
 // registry they read, and how many subkeys have been opened below it so far.
@@ -56,7 +59,7 @@ struct OpenKey {
     std::shared_ptr<MainKey> main;
     Snapshot snapshot;   // the registry this key was found in
     std::string path;    // below HKEY_LOCAL_MACHINE, as the libraries named it
-    const regfile::Key* key;
+    const regfile::ExportKey* key;
 };
 
 std::uint64_t operations = 0;
@@ -77,17 +80,17 @@ void apply_registry_change(MainKey& main) {
     const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
     const char* after = std::getenv("VANTREL_REGISTRY_CHANGE_AFTER");
     if (changed == nullptr || after == nullptr) return;
-    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = registry_snapshot(changed);
+    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = standin_registry::registry_snapshot(changed);
 }
 
 // Walks a backslash-separated path, passing over empty components; an empty path is the
 // key itself, and a path starting with a backslash is no key.
-const regfile::Key* find_key(const regfile::Key& root, const std::string& path) {
+const regfile::ExportKey* find_key(const regfile::Export& registry, const std::string& path) {
     if (!path.empty() && path.front() == '\\') return nullptr;
-    const regfile::Key* key = &root;
+    const regfile::ExportKey* key = &registry.machine();
     for (std::size_t start = 0; key != nullptr && start < path.size();) {
         const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) key = key->find_subkey(std::string_view(path).substr(start, end - start));
+        if (end > start) key = registry.find_subkey(*key, std::string_view(path).substr(start, end - start));
         start = end + 1;
     }
     return key;
@@ -95,13 +98,13 @@ const regfile::Key* find_key(const regfile::Key& root, const std::string& path) 
 
 RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
     Snapshot snapshot = main->snapshot;
-    const regfile::Key* key = find_key(snapshot->machine, path_in_view(path, view, main->sixty_four_bit_machine));
+    const regfile::ExportKey* key = find_key(*snapshot, standin_registry::path_in_view(path, view, main->sixty_four_bit_machine));
     if (key == nullptr) return nullptr;
     return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
 
-const regfile::Key* key_of(RegistryKey key) {
-    return key != nullptr ? static_cast<OpenKey*>(key)->key : nullptr;
+const OpenKey& open_key(RegistryKey key) {
+    return *static_cast<OpenKey*>(key);
 }
 
 }  // namespace
@@ -115,8 +118,8 @@ RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noe
     ++operations;
     if (fault_injected("open") || view_flag_refused(view)) return nullptr;
     auto main = std::make_shared<MainKey>();
-    main->snapshot = registry_snapshot(std::getenv("VANTREL_REGISTRY"));
-    main->sixty_four_bit_machine = sixty_four_bit_machine(main->snapshot->machine);
+    main->snapshot = standin_registry::registry_snapshot(std::getenv("VANTREL_REGISTRY"));
+    main->sixty_four_bit_machine = standin_registry::sixty_four_bit_machine(*main->snapshot);
     return open_path(std::move(main), path != nullptr ? path : "", view);
 } catch (...) {
     return nullptr;
@@ -142,7 +145,8 @@ bool count_subkeys(RegistryKey key, std::uint32_t& count) noexcept try {
     const StandinAllocationScope standin;
     ++operations;
     if (key == nullptr || fault_injected("count")) return false;
-    count = static_cast<std::uint32_t>(key_of(key)->subkeys.size());
+    const OpenKey& open = open_key(key);
+    count = static_cast<std::uint32_t>(open.snapshot->subkey_count(*open.key));
     return true;
 } catch (...) {
     return false;
@@ -155,11 +159,10 @@ bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t c
         fault_injected("enumerate#" + std::to_string(index))) {
         return false;
     }
-    const auto& subkeys = key_of(key)->subkeys;
-    if (index >= subkeys.size()) return false;
-    const std::string& found = std::next(subkeys.begin(), index)->second.name;
-    if (found.size() + 1 > capacity) return false;
-    std::memcpy(name, found.c_str(), found.size() + 1);
+    const OpenKey& open = open_key(key);
+    const regfile::ExportKey* found = open.snapshot->subkey_at(*open.key, index);
+    if (found == nullptr || found->name.size() + 1 > capacity) return false;
+    std::memcpy(name, found->name.c_str(), found->name.size() + 1);
     return true;
 } catch (...) {
     return false;
@@ -170,7 +173,8 @@ bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
     const StandinAllocationScope standin;
     ++operations;
     if (key == nullptr || fault_injected("read")) return false;
-    const regfile::Value* value = key_of(key)->find_value(value_name != nullptr ? value_name : "");
+    const OpenKey& open = open_key(key);
+    const regfile::Value* value = open.snapshot->find_value(*open.key, value_name != nullptr ? value_name : "");
     if (value == nullptr || value->data.size() > size) return false;
     if (!value->data.empty()) std::memcpy(data, value->data.data(), value->data.size());
     size = static_cast<std::uint32_t>(value->data.size());

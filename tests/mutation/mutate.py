@@ -21,8 +21,8 @@ HERE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 FOLDERS = ["hostcall", "vantrel", "driver"]
 # The character classes are a header, but a small one that only the files reading text include.
 SHARED_FILES = ["text/characters.h"]
-PLATFORM_FILES = ["platform/standin/registry.cpp", "platform/standin/registry_cache.cpp",
-                  "platform/standin/registry_view.cpp", "platform/standin/file.cpp", "platform/standin/loader.cpp",
+PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_cache.cpp",
+                  "standin_registry/registry_view.cpp", "platform/standin/file.cpp", "platform/standin/loader.cpp",
                   "platform/standin/text.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
 

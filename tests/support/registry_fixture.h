@@ -78,6 +78,11 @@ bool inject_registry_faults(const std::string& faults);
 bool install_registry_file(RegistryFixture& fixture, const std::string& file_bytes);
 void clear_registry_faults();
 
+// Tells the stand-in the kind of machine ("32" or "64") an export that cannot tell comes
+// from, as hostsim --machine does, until the fixture is cleared. False where the real
+// registry is used; the test is then skipped.
+bool state_machine_kind(const std::string& bits);
+
 // Hands the stand-in the registry as the text of a .reg file, read again when generation
 // changes, in place of any file (as the fuzz targets do). False where the real registry is
 // used; the test is then skipped.

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/program_location.h"
+#include "host/program_location.h"
 
 namespace testing_support {
 namespace fs = std::filesystem;
@@ -15,7 +15,7 @@ const char* const steering_variables[] = {"VISA_STANDIN_RESOURCES", "VISA_STANDI
                                           "VISA_STANDIN_FAIL"};
 
 std::string variant_path(const std::string& variant, const std::string& file_name = visa_file_name()) {
-    return platform::executable_directory() + "visa/" + variant + "/" + file_name;
+    return host::executable_directory() + "visa/" + variant + "/" + file_name;
 }
 
 void remove_file(const std::string& path) {
@@ -70,7 +70,7 @@ void VisaFixture::plant_in_current_directory() {
 
 void VisaFixture::plant_helper_beside_program() {
     plant(variant_path("helper_planted", visa_helper_file_name()),
-          platform::executable_directory() + visa_helper_file_name());
+          host::executable_directory() + visa_helper_file_name());
 }
 
 void VisaFixture::plant_helper_in_current_directory() {

@@ -68,6 +68,11 @@ bool inject_registry_faults(const std::string& faults) {
     return true;
 }
 
+bool state_machine_kind(const std::string& bits) {
+    setenv("VANTREL_REGISTRY_MACHINE", bits.c_str(), 1);
+    return true;
+}
+
 void clear_registry_faults() {
     unsetenv("VANTREL_REGISTRY_FAIL");
 }
@@ -92,7 +97,7 @@ bool supplying = false;
 
 }  // namespace
 
-// The stand-in asks the test program for the registry's text (platform/standin/registry_text.h).
+// The stand-in asks the test program for the registry's text (test_hooks/registry_text.h).
 extern "C" __attribute__((visibility("default"))) const char* vantrel_standin_registry_text(std::size_t* size, std::uint64_t* generation) {
     if (!supplying) return nullptr;
     *size = supplied_text.size();

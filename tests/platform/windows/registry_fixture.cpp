@@ -115,6 +115,10 @@ bool inject_registry_faults(const std::string&) {
 
 void clear_registry_faults() {}
 
+bool state_machine_kind(const std::string&) {
+    return false;
+}
+
 }  // namespace testing_support
 
 namespace testing_support {

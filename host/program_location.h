@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace platform {
+namespace host {
 
 // File name of a library built by this project: "vantrel" -> "vantrel.dll" or "libvantrel.so".
 std::string library_file_name(const std::string& base_name);
@@ -11,4 +11,4 @@ std::string library_file_name(const std::string& base_name);
 // Folder of the running program, ending in its path separator.
 std::string executable_directory();
 
-}  // namespace platform
+}  // namespace host

@@ -2,7 +2,7 @@
 // A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
 // SOFTWARE\Classes\WOW6432Node\X; a path already naming WOW6432Node, SOFTWARE\Classes itself
 // and every path outside SOFTWARE are the same key in both views.
-#include "platform/standin/registry_view.h"
+#include "standin_registry/registry_view.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,7 +12,7 @@
 
 #include "regfile/reg_file.h"
 
-namespace platform {
+namespace standin_registry {
 namespace {
 
 // The names along the path, with the empty ones a doubled or trailing backslash makes
@@ -43,16 +43,16 @@ std::size_t redirected_after(const std::vector<std::string_view>& names) {
 
 }  // namespace
 
-bool sixty_four_bit_machine(const regfile::Key& machine) {
+bool sixty_four_bit_machine(const regfile::Export& registry) {
     const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
     if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
-    const regfile::Key* software = machine.find_subkey("SOFTWARE");
-    return software != nullptr && software->find_subkey("WOW6432Node") != nullptr;
+    const regfile::ExportKey* software = registry.find_subkey(registry.machine(), "SOFTWARE");
+    return software != nullptr && registry.find_subkey(*software, "WOW6432Node") != nullptr;
 }
 
-std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine) {
+std::string path_in_view(const std::string& path, platform::RegistryView view, bool sixty_four_bit_machine) {
     // A path starting with a backslash opens nothing, in any view.
-    if (!sixty_four_bit_machine || view == RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
+    if (!sixty_four_bit_machine || view == platform::RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
         return path;
     }
     const std::vector<std::string_view> names = names_along(path);
@@ -68,4 +68,4 @@ std::string path_in_view(const std::string& path, RegistryView view, bool sixty_
     return redirected;
 }
 
-}  // namespace platform
+}  // namespace standin_registry

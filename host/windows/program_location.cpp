@@ -1,9 +1,9 @@
 // Windows side of the program's location. This file is used for Windows only.
-#include "platform/program_location.h"
+#include "host/program_location.h"
 
 #include <windows.h>
 
-namespace platform {
+namespace host {
 
 std::string library_file_name(const std::string& base_name) {
     return base_name + ".dll";
@@ -16,4 +16,4 @@ std::string executable_directory() {
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
-}  // namespace platform
+}  // namespace host

@@ -1,4 +1,4 @@
-// Marks the stand-in's own work (parsing the registry file, the dynamic loader) so that a
+// Marks the stand-in's own work (reading the registry file, the dynamic loader) so that a
 // test counting the heap allocations of an export can leave it aside: the exports must not
 // allocate, while the stand-ins of the registry and VISA, and the loader, may.
 #pragma once

@@ -1,8 +1,8 @@
 // Windows side: the libraries read the real registry and the real VISA. This file is used
 // for Windows only.
-#include "platform/registry_source.h"
+#include "host/registry_source.h"
 
-namespace platform {
+namespace host {
 
 bool use_registry_file(const std::string& path, std::string& error) {
     error = "--registry is for builds away from Windows; here the real registry is read "
@@ -30,4 +30,4 @@ bool use_instruments(const std::vector<std::string>&, std::string& error) {
     return false;
 }
 
-}  // namespace platform
+}  // namespace host

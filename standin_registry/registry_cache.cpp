@@ -1,8 +1,8 @@
-// The stand-in's parsed registries: a file is parsed again only when it has changed, told
+// The stand-in's indexed registries: a file is indexed again only when it has changed, told
 // by its identity and size and its times of change. A file modified within the last two
 // seconds is not trusted to show its next change that way, since file times advance in
-// coarse steps: it is parsed again at every call until it has been left alone that long.
-#include "platform/standin/registry_cache.h"
+// coarse steps: it is indexed again at every call until it has been left alone that long.
+#include "standin_registry/registry_cache.h"
 
 #include <sys/stat.h>
 
@@ -11,9 +11,10 @@
 #include <ctime>
 #include <string>
 
-#include "platform/standin/registry_text.h"
+#include "test_hooks/registry_text.h"
+#include "regfile/export_file.h"
 
-namespace platform {
+namespace standin_registry {
 namespace {
 
 constexpr std::time_t settle_seconds = 2;
@@ -46,20 +47,23 @@ bool settled(const FileIdentity& identity) {
     return identity.modified.tv_sec + settle_seconds < std::time(nullptr);
 }
 
-Snapshot parsed(const regfile::ParseResult& result) {
-    auto snapshot = std::make_shared<regfile::ParseResult>(result);
-    if (!snapshot->ok) snapshot->machine = regfile::Key{};
-    return snapshot;
+// A registry without keys: no source, or one that is not a registry file (which has no
+// keys either, since it is refused at its header).
+Snapshot empty_registry() {
+    static const Snapshot empty = regfile::read_export("", regfile::ValueCheck::when_asked);
+    return empty;
 }
 
-// The last files parsed: in tests, the registry and the file it changes into.
+// The last files indexed: in tests, the registry and the file it changes into.
 struct CachedFile {
     std::string path;
     FileIdentity identity;
     Snapshot snapshot;
 };
 
-std::array<CachedFile, 2> cached_files;
+// Never destroyed: a process that read a large export should not spend its last moments
+// taking the index apart.
+std::array<CachedFile, 2>& cached_files = *new std::array<CachedFile, 2>;
 std::size_t next_free_slot = 0;
 
 CachedFile* cached_file(const std::string& path) {
@@ -69,13 +73,15 @@ CachedFile* cached_file(const std::string& path) {
     return nullptr;
 }
 
-Snapshot file_snapshot(const std::string& path) {
+Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
     FileIdentity identity;
-    if (!identify(path.c_str(), identity)) return parsed(regfile::ParseResult{});
+    const bool found = identify(path.c_str(), identity);
+    const bool checked = check == regfile::ValueCheck::every_line;
+    if (!found && !checked) return empty_registry();
     CachedFile* cached = cached_file(path);
-    if (cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
-    Snapshot snapshot = parsed(regfile::load(path));
-    if (settled(identity)) {
+    if (!checked && cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
+    Snapshot snapshot = regfile::read_export_file(path, check);
+    if (found && settled(identity)) {
         if (cached == nullptr) {
             cached = &cached_files[next_free_slot];
             next_free_slot = (next_free_slot + 1) % cached_files.size();
@@ -89,7 +95,7 @@ Snapshot supplied_snapshot(const char* text, std::size_t size, std::uint64_t gen
     static std::uint64_t cached_generation = 0;
     static Snapshot cached;
     if (!cached || generation != cached_generation) {
-        cached = parsed(regfile::parse(std::string_view(text, size)));
+        cached = regfile::read_export(std::string_view(text, size), regfile::ValueCheck::when_asked);
         cached_generation = generation;
     }
     return cached;
@@ -105,8 +111,12 @@ Snapshot registry_snapshot(const char* path) {
             return supplied_snapshot(text, size, generation);
         }
     }
-    if (path == nullptr || *path == '\0') return parsed(regfile::ParseResult{});
-    return file_snapshot(path);
+    if (path == nullptr || *path == '\0') return empty_registry();
+    return file_snapshot(path, regfile::ValueCheck::when_asked);
 }
 
-}  // namespace platform
+Snapshot checked_registry_snapshot(const std::string& path) {
+    return file_snapshot(path, regfile::ValueCheck::every_line);
+}
+
+}  // namespace standin_registry

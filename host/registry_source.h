@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace host {
 
 // Makes the libraries loaded afterwards by this process see the registry described by
 // the .reg file at path. False, with a one-line reason in error, when the file cannot be
@@ -34,4 +34,4 @@ bool can_stand_in_for_machines(std::string& error);
 // cannot be passed on or no VISA library that takes such a list can be loaded.
 bool use_instruments(const std::vector<std::string>& descriptors, std::string& error);
 
-}  // namespace platform
+}  // namespace host

@@ -1,11 +1,11 @@
 // Stand-in side of the program's location, for builds away from Windows.
-#include "platform/program_location.h"
+#include "host/program_location.h"
 
 #include <unistd.h>
 
 #include <array>
 
-namespace platform {
+namespace host {
 
 std::string library_file_name(const std::string& base_name) {
     return "lib" + base_name + ".so";
@@ -18,4 +18,4 @@ std::string executable_directory() {
     return folder.substr(0, folder.find_last_of('/') + 1);
 }
 
-}  // namespace platform
+}  // namespace host

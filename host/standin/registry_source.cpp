@@ -1,43 +1,46 @@
 // Stand-in side: the libraries read the .reg file named by VANTREL_REGISTRY, and the VISA
 // stand-in lists the descriptors in VISA_STANDIN_RESOURCES.
-#include "platform/registry_source.h"
+#include "host/registry_source.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
+#include "host/program_location.h"
 #include "platform/loader.h"
-#include "platform/program_location.h"
-#include "platform/standin/registry_view.h"
-#include "regfile/reg_file.h"
+#include "standin_registry/registry_cache.h"
+#include "standin_registry/registry_view.h"
 
-namespace platform {
+namespace host {
 namespace {
 
 // The VISA library of the machine shown last, kept loaded while it is shown: the libraries
 // then find it by its name alone even after the current folder has moved to the machine's
 // folder, where a relative folder on the loader's path no longer leads to it.
-LibraryHandle shown_visa = nullptr;
+platform::LibraryHandle shown_visa = nullptr;
 
 std::string shown_kind = "32-bit";
 
 }  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
-    const regfile::ParseResult parsed = regfile::load(path);
-    if (!parsed.ok) {
-        error = parsed.error_line > 0 ? path + ":" + std::to_string(parsed.error_line) + ": " + parsed.error
-                                      : parsed.error;
+    // Absolute, so that the file is still found after the current folder changes.
+    const std::string absolute = std::filesystem::absolute(path).string();
+    // Every line is read here, once, to name those the libraries will not see; the
+    // libraries are then served the same index and read only the values they ask for.
+    const standin_registry::Snapshot parsed = standin_registry::checked_registry_snapshot(absolute);
+    if (!parsed->ok()) {
+        error = parsed->error_line() > 0 ? path + ":" + std::to_string(parsed->error_line()) + ": " + parsed->error()
+                                         : "cannot read " + path;
         return false;
     }
     // The libraries never print: the lines they will not see are reported here, once.
-    for (const regfile::Warning& warning : parsed.warnings) {
+    for (const regfile::Warning& warning : parsed->warnings()) {
         std::cerr << "warning: " << path << ":" << warning.line << ": " << warning.message
                   << "; line skipped\n";
     }
-    // Absolute, so that the file is still found after the current folder changes.
-    setenv("VANTREL_REGISTRY", std::filesystem::absolute(path).c_str(), 1);
-    shown_kind = sixty_four_bit_machine(parsed.machine) ? "64-bit" : "32-bit";
+    setenv("VANTREL_REGISTRY", absolute.c_str(), 1);
+    shown_kind = standin_registry::sixty_four_bit_machine(*parsed) ? "64-bit" : "32-bit";
     return true;
 }
 
@@ -68,8 +71,8 @@ bool use_instruments(const std::vector<std::string>& descriptors, std::string& e
         }
         list += (list.empty() ? "" : "|") + descriptor;
     }
-    free_library(shown_visa);
-    shown_visa = descriptors.empty() ? nullptr : load_visa_library();
+    platform::free_library(shown_visa);
+    shown_visa = descriptors.empty() ? nullptr : platform::load_visa_library();
     if (!descriptors.empty() && shown_visa == nullptr) {
         error = "no VISA library to list the instruments: put the VISA stand-in's folder (" +
                 executable_directory() + "visa/full) on LD_LIBRARY_PATH";
@@ -80,4 +83,4 @@ bool use_instruments(const std::vector<std::string>& descriptors, std::string& e
     return true;
 }
 
-}  // namespace platform
+}  // namespace host

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "regfile/reg_file.h"
+#include "regfile/export_index.h"
 
-namespace platform {
+namespace standin_registry {
 
 // The path, below HKEY_LOCAL_MACHINE, of the key that path names when opened in view on a
 // machine of the given kind. An export holds the keys as the 64-bit view shows them, so a
@@ -15,11 +15,11 @@ namespace platform {
 // path below SOFTWARE leads into SOFTWARE\WOW6432Node, and below SOFTWARE\Classes into
 // SOFTWARE\Classes\WOW6432Node. Other paths, and every path on a 32-bit machine, lead to
 // themselves.
+std::string path_in_view(const std::string& path, platform::RegistryView view, bool sixty_four_bit_machine);
+
 // Whether a registry export comes from 64-bit Windows: one that holds
 // HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node does, and so does any export when
 // VANTREL_REGISTRY_MACHINE is "64" (stated for a partial export, which cannot tell).
-bool sixty_four_bit_machine(const regfile::Key& machine);
+bool sixty_four_bit_machine(const regfile::Export& registry);
 
-std::string path_in_view(const std::string& path, RegistryView view, bool sixty_four_bit_machine);
-
-}  // namespace platform
+}  // namespace standin_registry

@@ -1,0 +1,330 @@
+// A machine's full registry export against the cost of reading its bytes. Writes an export
+// in the shape regedit gives HKEY_LOCAL_MACHINE\SOFTWARE of a 64-bit machine (UTF-16LE
+// with a byte-order mark, CRLF, eight values a key: strings, dwords, binary and multi-string
+// data continued over lines), then, in pairs of runs, times one
+//     hostsim --registry FILE vantrel GetQuendrix
+// against `wc -l FILE`, in CPU time (user and system: the machine may be shared), and
+// reports the median ratio and hostsim's peak memory beside the file's size. Every hostsim
+// named (--hostsim, repeated: say, a build before a change and one after) runs in the same
+// pairs, and all must give the same answer. Then a fleet of --fleet machines, each the same
+// full export, run by the last hostsim named with --jobs 1 and with one job per processor.
+//
+//   export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] [--hostsim PATH]...
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Settings {
+    long keys = 200000;
+    int runs = 3;
+    int fleet = 100;
+    std::string folder = fs::temp_directory_path().string();
+    std::vector<std::string> hostsims;
+    bool keep = false;  // the export stays in the folder, for a closer look
+};
+
+// Writes ASCII text as UTF-16LE, a chunk at a time.
+class Utf16File {
+public:
+    explicit Utf16File(const std::string& path) : file_(path, std::ios::binary) { file_.write("\xFF\xFE", 2); }
+    void write(const std::string& text) {
+        wide_.resize(text.size() * 2);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            wide_[2 * i] = text[i];
+            wide_[2 * i + 1] = '\0';
+        }
+        file_.write(wide_.data(), static_cast<std::streamsize>(wide_.size()));
+    }
+    bool good() const { return file_.good(); }
+
+private:
+    std::ofstream file_;
+    std::string wide_;
+};
+
+// "hex(N):" and the bytes, wrapped as regedit wraps them: about 80 columns a line, a
+// trailing backslash, two blanks before each continued line.
+std::string hex_value(const std::string& name, const std::string& kind, const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string line = "\"" + name + "\"=" + kind + ":";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        line += digits[byte >> 4];
+        line += digits[byte & 15];
+        if (i + 1 < bytes.size()) line += ',';
+        if (line.size() > 76 && i + 1 < bytes.size()) {
+            text += line + "\\\r\n";
+            line = "  ";
+        }
+    }
+    return text + line + "\r\n";
+}
+
+std::string utf16_text(const std::string& text) {
+    std::string bytes;
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+// The key line and eight values of one component key.
+std::string component_key(const std::string& path, long vendor, long product, long component) {
+    const std::string place = "Vendor " + std::to_string(vendor) + "\\\\Product " + std::to_string(product) +
+                              "\\\\Component " + std::to_string(component);
+    std::string binary;
+    for (long i = 0; i < 24; ++i) binary += static_cast<char>((vendor * 31 + component * 7 + i) & 0xFF);
+    std::ostringstream text;
+    text << "[HKEY_LOCAL_MACHINE\\" << path << "]\r\n"
+         << "@=\"Component " << component << "\"\r\n"
+         << "\"DisplayName\"=\"Component " << component << " of Product " << product << "\"\r\n"
+         << "\"InstallLocation\"=\"C:\\\\Program Files\\\\" << place << "\"\r\n"
+         << "\"Version\"=\"" << product << "." << component << "." << vendor << "\"\r\n"
+         << "\"Flags\"=dword:" << std::hex << (0x10 + component) << std::dec << "\r\n"
+         << "\"Size\"=dword:000" << (10000 + vendor * 10 + product) << "\r\n"
+         << hex_value("Data", "hex", binary)
+         << hex_value("Paths", "hex(7)", utf16_text("C:\\Data\\" + std::to_string(vendor) + std::string(1, '\0') +
+                                                     "D:\\Cache" + std::string(2, '\0')))
+         << "\r\n";
+    return text.str();
+}
+
+// The Korvalis products a 64-bit machine holds in both views: GetQuendrix, whose libraries
+// are 32-bit, finds its answer below WOW6432Node.
+std::string product_keys(const std::string& software) {
+    std::string text;
+    for (const char* version : {"5.5", "6.1", "6.2"}) {
+        text += "[HKEY_LOCAL_MACHINE\\" + software + "\\Korvalis\\Quendrix\\" + version + "]\r\n\"Path\"=\"C:\\\\Korvalis\\\\" +
+                version + "\"\r\n\r\n";
+    }
+    return text;
+}
+
+// Keys in the order regedit lists them: by name.
+std::string two_digits(long number) {
+    return std::string(1, static_cast<char>('0' + number / 10 % 10)) + static_cast<char>('0' + number % 10);
+}
+
+struct ExportShape {
+    long keys = 0;
+    long values = 0;
+};
+
+ExportShape write_export(const std::string& path, long wanted_keys) {
+    Utf16File file(path);
+    ExportShape shape;
+    file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n");
+    file.write(product_keys("SOFTWARE"));
+    shape.keys = 7;
+    for (long vendor = 0; shape.keys < wanted_keys; ++vendor) {
+        const std::string vendor_path = "SOFTWARE\\Vendor" + two_digits(vendor / 100) + two_digits(vendor % 100);
+        file.write("[HKEY_LOCAL_MACHINE\\" + vendor_path + "]\r\n\r\n");
+        ++shape.keys;
+        for (long product = 0; product < 10 && shape.keys < wanted_keys; ++product) {
+            const std::string product_path = vendor_path + "\\Product" + std::to_string(product);
+            file.write("[HKEY_LOCAL_MACHINE\\" + product_path + "]\r\n\r\n");
+            ++shape.keys;
+            for (long component = 0; component < 98 && shape.keys < wanted_keys; ++component) {
+                file.write(component_key(product_path + "\\Component" + two_digits(component), vendor, product,
+                                         component));
+                ++shape.keys;
+                shape.values += 8;
+            }
+        }
+    }
+    file.write("[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node]\r\n\r\n");
+    file.write(product_keys("SOFTWARE\\WOW6432Node"));
+    shape.keys += 4;
+    if (!file.good()) {
+        std::cerr << "export_benchmark: cannot write " << path << '\n';
+        std::exit(1);
+    }
+    return shape;
+}
+
+struct Measured {
+    double cpu_seconds = 0;
+    double wall_seconds = 0;
+    double peak_mib = 0;
+    int status = 0;
+};
+
+// Runs the command with its output in the file output, and measures it.
+Measured run(const std::vector<std::string>& command, const std::string& output) {
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    Measured measured;
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::cerr << "export_benchmark: cannot run " << command[0] << '\n';
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    measured.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measured.cpu_seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    measured.peak_mib = usage.ru_maxrss / 1024.0;
+    measured.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return measured;
+}
+
+std::string read_all(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+Settings read_settings(int argc, char** argv) {
+    Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--keys") {
+            settings.keys = std::atol(argv[i + 1]);
+        } else if (option == "--runs") {
+            settings.runs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (option == "--fleet") {
+            settings.fleet = std::atoi(argv[i + 1]);
+        } else if (option == "--folder") {
+            settings.folder = argv[i + 1];
+        } else if (option == "--keep") {
+            settings.keep = std::string(argv[i + 1]) == "yes";
+        } else if (option == "--hostsim") {
+            settings.hostsims.push_back(argv[i + 1]);
+        } else {
+            std::cerr << "usage: export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] [--hostsim PATH]...\n";
+            std::exit(2);
+        }
+    }
+    if (settings.hostsims.empty()) settings.hostsims.push_back(fs::read_symlink("/proc/self/exe").parent_path() / "hostsim");
+    return settings;
+}
+
+// The pairs of runs: wc -l, then each hostsim, on the same file; every hostsim's answer
+// must be the same.
+void compare_with_wc(const Settings& settings, const std::string& export_path, double file_mib) {
+    const std::string output = settings.folder + "/export-benchmark.out";
+    std::vector<std::vector<double>> ratios(settings.hostsims.size()), cpus(settings.hostsims.size());
+    std::vector<double> peaks(settings.hostsims.size()), wc_cpus;
+    std::string answer;
+    for (int round = 0; round < settings.runs; ++round) {
+        const Measured wc = run({"wc", "-l", export_path}, "/dev/null");
+        wc_cpus.push_back(wc.cpu_seconds);
+        for (std::size_t h = 0; h < settings.hostsims.size(); ++h) {
+            const Measured call = run({settings.hostsims[h], "--registry", export_path, "vantrel", "GetQuendrix"}, output);
+            const std::string printed = read_all(output);
+            if (call.status != 0 || (!answer.empty() && printed != answer)) {
+                std::cerr << "export_benchmark: " << settings.hostsims[h] << " answered otherwise (exit " << call.status
+                          << "):\n" << printed;
+                std::exit(1);
+            }
+            answer = printed;
+            cpus[h].push_back(call.cpu_seconds);
+            ratios[h].push_back(call.cpu_seconds / std::max(wc.cpu_seconds, 1e-3));
+            peaks[h] = std::max(peaks[h], call.peak_mib);
+        }
+    }
+    std::printf("wc -l: %.3f s cpu (median of %d)\n", median(wc_cpus), settings.runs);
+    for (std::size_t h = 0; h < settings.hostsims.size(); ++h) {
+        std::printf("%s: %.3f s cpu, %.1fx wc -l (median of %d paired runs, %.1f-%.1f), peak memory %.0f MiB (%.2f of "
+                    "the file)\n",
+                    settings.hostsims[h].c_str(), median(cpus[h]), median(ratios[h]), settings.runs,
+                    *std::min_element(ratios[h].begin(), ratios[h].end()),
+                    *std::max_element(ratios[h].begin(), ratios[h].end()), peaks[h], peaks[h] / file_mib);
+    }
+    std::printf("answer:\n%s", answer.c_str());
+}
+
+// A fleet of machines that are all the same full export (hard links: no disk per machine).
+void fleet_jobs(const Settings& settings, const std::string& export_path) {
+    const std::string folder = settings.folder + "/export-benchmark-fleet";
+    fs::remove_all(folder);
+    fs::create_directories(folder + "/machines");
+    for (int i = 0; i < settings.fleet; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/machines/m%03d.reg", i);
+        fs::create_hard_link(export_path, folder + name);
+    }
+    std::ofstream(folder + "/script") << "call vantrel GetQuendrix into QUENDRIX_VERSION\nexpect QUENDRIX_VERSION=6.2\n";
+    const std::string hostsim = settings.hostsims.back();
+    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<double> ratios;
+    for (int round = 0; round < settings.runs; ++round) {
+        double wall[2] = {};
+        unsigned index = 0;
+        for (unsigned jobs : {1u, processors}) {
+            const Measured fleet = run({hostsim, "--script", folder + "/script", "--fleet", folder + "/machines", "--jobs",
+                                        std::to_string(jobs)},
+                                       folder + "/table");
+            if (fleet.status != 0) {
+                std::cerr << "export_benchmark: the fleet did not meet its expectations (exit " << fleet.status << ")\n"
+                          << read_all(folder + "/table");
+                std::exit(1);
+            }
+            // Cores used: the processor time the fleet had, over the time it took. Below the
+            // jobs asked for, the machine had other work for its processors.
+            std::printf("fleet of %d full exports, --jobs %u: %.1f s wall, %.1f s cpu (%.2f cores used)\n",
+                        settings.fleet, jobs, fleet.wall_seconds, fleet.cpu_seconds,
+                        fleet.cpu_seconds / fleet.wall_seconds);
+            wall[index++] = fleet.wall_seconds;
+        }
+        ratios.push_back(wall[0] / wall[1]);
+    }
+    std::printf("fleet: --jobs %u is %.2fx as fast as --jobs 1 (wall time, median of %d paired runs, %.2f-%.2f; %u "
+                "processors)\n",
+                processors, median(ratios), settings.runs, *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), processors);
+    fs::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Settings settings = read_settings(argc, argv);
+    const std::string export_path = settings.folder + "/export-benchmark.reg";
+    const ExportShape shape = write_export(export_path, settings.keys);
+    // Dated an hour back, as an export made on the machine some time ago would be: the
+    // stand-in takes a file changed in the last two seconds for one still being written.
+    fs::last_write_time(export_path, fs::last_write_time(export_path) - std::chrono::hours(1));
+    const double file_mib = fs::file_size(export_path) / (1024.0 * 1024.0);
+    std::printf("export: %ld keys, %ld values, %.1f MB (%.1f MiB), UTF-16LE\n", shape.keys, shape.values,
+                fs::file_size(export_path) / 1e6, file_mib);
+    compare_with_wc(settings, export_path, file_mib);
+    if (settings.fleet > 0) fleet_jobs(settings, export_path);
+    if (!settings.keep) fs::remove(export_path);
+    return 0;
+}
