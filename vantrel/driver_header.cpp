@@ -9,6 +9,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/file.h"
+#include "platform/text.h"
 #include "text/characters.h"
 
 namespace {
@@ -95,10 +96,15 @@ bool is_name_character(char c) {
     return characters::is_letter(c) || characters::is_digit(c) || c == '_';
 }
 
-// The position just past the first occurrence of marker at or after from that ends a
-// name, or npos. '_MAJOR_VERSION_STRING' holds the marker but defines something else.
-std::size_t find_marker(std::string_view text, std::string_view marker, std::size_t from) {
-    for (std::size_t at = text.find(marker, from); at != std::string_view::npos; at = text.find(marker, at + 1)) {
+// The position just past the first occurrence of marker at or after from (where a
+// character starts) that ends a name, or npos. '_MAJOR_VERSION_STRING' holds the marker but
+// defines something else. The text is walked a character at a time, so that the marker is
+// never found starting at the second byte of a double-byte character: in code page 932 the
+// second byte of ダ (83 5F) is an '_' only when read as a byte.
+std::size_t find_marker(std::string_view text, std::string_view marker, std::size_t from,
+                        const platform::LeadBytes& lead_bytes) {
+    for (std::size_t at = from; at < text.size(); at += lead_bytes.starts_pair(text[at]) ? 2 : 1) {
+        if (text.compare(at, marker.size(), marker) != 0) continue;
         const std::size_t end = at + marker.size();
         if (end == text.size() || !is_name_character(text[end])) return end;
     }
@@ -151,11 +157,12 @@ std::int32_t read_definition(const char* after_marker) {
 // version is looked for after the major one first, and from the start when it comes first.
 DriverVersion find_version(std::string_view text) {
     DriverVersion version{0, 0};
-    const std::size_t major_end = find_marker(text, "_MAJOR_VERSION", 0);
+    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
+    const std::size_t major_end = find_marker(text, "_MAJOR_VERSION", 0, lead_bytes);
     if (major_end == std::string_view::npos) return version;
     version.major = read_definition(text.data() + major_end);
-    std::size_t minor_end = find_marker(text, "_MINOR_VERSION", major_end);
-    if (minor_end == std::string_view::npos) minor_end = find_marker(text, "_MINOR_VERSION", 0);
+    std::size_t minor_end = find_marker(text, "_MINOR_VERSION", major_end, lead_bytes);
+    if (minor_end == std::string_view::npos) minor_end = find_marker(text, "_MINOR_VERSION", 0, lead_bytes);
     if (minor_end != std::string_view::npos) version.minor = read_definition(text.data() + minor_end);
     return version;
 }

@@ -6,6 +6,7 @@
 
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
+#include "platform/text.h"
 #include "vantrel/whole_variable.h"
 
 namespace {
@@ -17,11 +18,17 @@ constexpr std::size_t letter_count = 26;
 
 using Letters = std::array<bool, letter_count>;
 
-// Only capital letters select; every other character of the selection is ignored.
-Letters selected_letters(const char* selection) {
+// Only capital letters select; every other character of the selection is ignored, a
+// double-byte character whole: the second byte of ア in code page 932 is 41, an 'A' only
+// when read as a byte.
+Letters selected_letters(const char* selection, const platform::LeadBytes& lead_bytes) {
     Letters letters{};
     for (; *selection != '\0'; ++selection) {
-        if (*selection >= 'A' && *selection <= 'Z') letters[static_cast<std::size_t>(*selection - 'A')] = true;
+        if (lead_bytes.starts_pair(*selection)) {
+            if (*++selection == '\0') break;
+        } else if (*selection >= 'A' && *selection <= 'Z') {
+            letters[static_cast<std::size_t>(*selection - 'A')] = true;
+        }
     }
     return letters;
 }
@@ -59,7 +66,7 @@ EXPORT_ABI std::int32_t STDCALL_ABI MapRegKeys(HostCallRecord* record) noexcept 
     const bool list_whole = vantrel::read_whole_variable(record, "REGISTRY_KEYS", list);
     const bool selection_whole = vantrel::read_whole_variable(record, "REGISTRY_SEL", selection);
     if (list_whole && selection_whole) {
-        append_selected_lines(list.data(), selected_letters(selection.data()), answer);
+        append_selected_lines(list.data(), selected_letters(selection.data(), platform::ansi_lead_bytes()), answer);
     }
     hostcall::write_result(record, answer.data());
     return 1;

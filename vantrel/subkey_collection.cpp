@@ -9,6 +9,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "text/characters.h"
 #include "vantrel/registry_view.h"
 #include "vantrel/whole_variable.h"
@@ -32,6 +33,7 @@ struct Request {
     HostText lower_bound;
     HostText value_name;
     platform::RegistryView view;  // every key, the subkeys read for their values too
+    platform::LeadBytes lead_bytes;  // of the system's code page, found once for the call
 };
 
 // Names and values are held whole, as long as the registry lets them be.
@@ -57,10 +59,19 @@ EntryTable table;
 static_assert(entry_capacity <= 256, "slots fit the order's bytes");
 
 // Equal but for the case of the ASCII letters; other bytes are compared as they are, so
-// that no locale decides whether two values are the same.
-bool same_folded(const char* left, const char* right) {
+// that no locale decides whether two values are the same. The second byte of a double-byte
+// character is never folded, whatever it is: folded, it would make ア (83 41) and ヂ (83 61)
+// in code page 932 one character, and two different paths one value.
+bool same_folded(const char* left, const char* right, const platform::LeadBytes& lead_bytes) {
     for (; characters::to_upper(*left) == characters::to_upper(*right); ++left, ++right) {
         if (*left == '\0') return true;
+        // Equal when folded, a lead byte (never a letter) is equal as it is.
+        if (lead_bytes.starts_pair(*left)) {
+            ++left;
+            ++right;
+            if (*left != *right) return false;
+            if (*left == '\0') return true;
+        }
     }
     return false;
 }
@@ -80,6 +91,7 @@ void copy_text(std::array<char, Size>& destination, const char* text) {
 
 bool read_request(const HostCallRecord* record, Request& request) {
     request.view = vantrel::read_registry_view(record);
+    request.lead_bytes = platform::ansi_lead_bytes();
     return vantrel::read_whole_variable(record, "REGISTRY_KEY", request.key_path) &&
            vantrel::read_whole_variable(record, "REGISTRY_MIN", request.lower_bound) &&
            vantrel::read_whole_variable(record, "REGISTRY_CRT", request.value_name);
@@ -103,8 +115,8 @@ bool read_value_text(platform::RegistryKey main_key, const char* subkey, const R
 }
 
 // Decided on the name alone, so that such subkeys cost no registry reads.
-bool name_admitted(const char* name, const char* lower_bound) {
-    return !greater_name(lower_bound, name) && !same_folded(name, "CurrentVersion");
+bool name_admitted(const char* name, const Request& request) {
+    return !greater_name(request.lower_bound.data(), name) && !same_folded(name, "CurrentVersion", request.lead_bytes);
 }
 
 // The slot of the entry with the least name, which a greater name takes over when the
@@ -123,10 +135,10 @@ std::size_t least_name_slot() {
 // entry, whatever order the subkeys come in. An entry is only ever replaced by a greater
 // name, so once a name has been passed over, every name kept is greater than it, and the
 // table ends with the values whose greatest names are the greatest.
-void record_subkey(const char* name, const ValueText& value) {
+void record_subkey(const char* name, const ValueText& value, const platform::LeadBytes& lead_bytes) {
     for (std::size_t slot = 0; slot < table.count; ++slot) {
         Entry& entry = table.entries[slot];
-        if (!same_folded(entry.value.data(), value.data())) continue;
+        if (!same_folded(entry.value.data(), value.data(), lead_bytes)) continue;
         if (greater_name(name, entry.name.data())) copy_text(entry.name, name);
         return;
     }
@@ -148,10 +160,10 @@ void collect_versioned_subkeys(platform::RegistryKey main_key, const Request& re
     Name name;
     ValueText value;
     for (std::uint32_t index = 0; platform::subkey_name(main_key, index, name.data(), name.size()); ++index) {
-        if (!name_admitted(name.data(), request.lower_bound.data())) continue;
+        if (!name_admitted(name.data(), request)) continue;
         if (!read_value_text(main_key, name.data(), request, value)) continue;
         if (value[0] == '\0') continue;
-        record_subkey(name.data(), value);
+        record_subkey(name.data(), value, request.lead_bytes);
     }
 }
 
