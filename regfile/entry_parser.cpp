@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "text/characters.h"
+#include "text/code_page.h"
 
 namespace regfile {
 namespace {
@@ -80,8 +81,8 @@ enum class Target { none, machine_key, elsewhere };
 
 class EntryParser {
 public:
-    EntryParser(LineReader& lines, bool utf16_data, bool read_data)
-        : lines_(lines), utf16_data_(utf16_data), read_data_(read_data) {}
+    EntryParser(LineReader& lines, bool utf16_data, unsigned code_page, bool read_data)
+        : lines_(lines), utf16_data_(utf16_data), code_page_(code_page), read_data_(read_data) {}
 
     // Building the index: key lines make keys and parts, value lines are only followed.
     bool index(Export& index, ExportKey& machine, bool& utf16_data) {
@@ -295,11 +296,16 @@ private:
         }
         if (!read_data_ && !storing()) return;
         read_byte_list(text_);
-        if (utf16_data_ && is_text_type(value_.type)) {
+        // Text data in bytes is UTF-16 in version 5, and in the code page in REGEDIT4.
+        if (is_text_type(value_.type)) {
             text_.assign(value_.data.begin(), value_.data.end());
-            narrowed_.clear();
-            narrow_utf16(text_, narrowed_);
-            value_.data.assign(narrowed_.begin(), narrowed_.end());
+            converted_.clear();
+            if (utf16_data_) {
+                utf16_to_utf8(text_, converted_);
+            } else {
+                code_page::to_utf8(text_, code_page_, converted_);
+            }
+            value_.data.assign(converted_.begin(), converted_.end());
         }
     }
 
@@ -334,6 +340,7 @@ private:
 
     LineReader& lines_;
     bool utf16_data_;
+    unsigned code_page_;
     bool read_data_;
     Line line_;
     Export* index_ = nullptr;
@@ -347,18 +354,19 @@ private:
     // Reused from line to line: a value costs no allocation unless it is kept.
     std::string name_;
     std::string text_;
-    std::string narrowed_;
+    std::string converted_;
     Value value_;
 };
 
 }  // namespace
 
-bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, bool& utf16_data) {
-    return EntryParser(lines, true, check == ValueCheck::every_line).index(index, machine, utf16_data);
+bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, unsigned code_page,
+                 bool& utf16_data) {
+    return EntryParser(lines, true, code_page, check == ValueCheck::every_line).index(index, machine, utf16_data);
 }
 
-void read_part_values(LineReader& lines, bool utf16_data, std::vector<Value>& values) {
-    EntryParser(lines, utf16_data, true).read_values(values);
+void read_part_values(LineReader& lines, bool utf16_data, unsigned code_page, std::vector<Value>& values) {
+    EntryParser(lines, utf16_data, code_page, true).read_values(values);
 }
 
 }  // namespace regfile

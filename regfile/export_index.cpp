@@ -2,6 +2,7 @@
 #include "regfile/export_index.h"
 
 #include "regfile/entry_parser.h"
+#include "text/code_page.h"
 
 namespace regfile {
 namespace {
@@ -22,7 +23,7 @@ private:
 }  // namespace
 
 Export::Export(std::unique_ptr<ByteSource> source, std::uint64_t size, ValueCheck check)
-    : source_(std::move(source)), machine_(&keys_.emplace_back()) {
+    : source_(std::move(source)), code_page_(code_page::machine_code_page()), machine_(&keys_.emplace_back()) {
     char mark[3] = {};
     const std::size_t marked = source_->read_at(0, mark, sizeof mark);
     std::uint64_t begin = 0;
@@ -30,10 +31,11 @@ Export::Export(std::unique_ptr<ByteSource> source, std::uint64_t size, ValueChec
         encoding_ = Encoding::utf16le;
         begin = 2;
     } else if (marked == 3 && std::string_view(mark, 3) == "\xEF\xBB\xBF") {
+        encoding_ = Encoding::utf8;
         begin = 3;
     }
-    LineReader lines(*source_, encoding_, begin, size, 1);
-    if (!index_lines(lines, *this, *machine_, check, utf16_data_)) parts_.clear();
+    LineReader lines(*source_, encoding_, code_page_, begin, size, 1);
+    if (!index_lines(lines, *this, *machine_, check, code_page_, utf16_data_)) parts_.clear();
 }
 
 void Export::fail(int line, std::string message) {
@@ -91,8 +93,8 @@ const ExportKey* Export::subkey_at(const ExportKey& key, std::size_t index) cons
 const std::vector<Value>& Export::values(const ExportKey& key) const {
     if (key.values_read) return key.values;
     for (std::uint32_t part = key.first_part; part != no_part; part = parts_[part].next) {
-        LineReader lines(*source_, encoding_, parts_[part].begin, parts_[part].end, parts_[part].first_line);
-        read_part_values(lines, utf16_data_, key.values);
+        LineReader lines(*source_, encoding_, code_page_, parts_[part].begin, parts_[part].end, parts_[part].first_line);
+        read_part_values(lines, utf16_data_, code_page_, key.values);
     }
     key.values_read = true;
     return key.values;

@@ -55,6 +55,8 @@ public:
     const std::string& error() const { return error_; }
     // With ValueCheck::every_line, the lines skipped, in file order; otherwise none.
     const std::vector<Warning>& warnings() const { return warnings_; }
+    // The code page an ANSI export is read in: the machine's when the index was made.
+    unsigned code_page() const { return code_page_; }
 
     const ExportKey& machine() const { return *machine_; }
     const ExportKey* find_subkey(const ExportKey& key, std::string_view name) const;
@@ -73,6 +75,7 @@ public:
 private:
     std::unique_ptr<ByteSource> source_;
     Encoding encoding_ = Encoding::ansi;
+    unsigned code_page_;
     bool utf16_data_ = true;
     std::deque<ExportKey> keys_;  // every key ever read, the removed ones too: addresses stay
     ExportKey* machine_;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/code_page.h"
+
 namespace regfile {
 namespace {
 
@@ -31,31 +33,59 @@ const char* MemorySource::in_memory(std::uint64_t offset) const {
     return bytes_.data() + std::min<std::uint64_t>(offset, bytes_.size());
 }
 
-void narrow_utf16(std::string_view bytes, std::string& out) {
-    const std::size_t units = bytes.size() / 2;
-    const std::size_t start = out.size();
-    // Most text has no surrogate: one pass that a compiler can run on many units at once,
-    // and the exact rule only when a second half of a pair turns up.
-    out.resize(start + units);
-    char* narrowed = &out[start];
-    bool pairs = false;
-    for (std::size_t i = 0; i < units; ++i) {
-        const unsigned unit = unit_at(bytes.data() + 2 * i);
-        narrowed[i] = unit < 0x100 ? static_cast<char>(unit) : '?';
-        pairs |= low_surrogate(unit);
-    }
-    if (!pairs) return;
-    out.resize(start);
-    for (std::size_t i = 0; i < units; ++i) {
-        const unsigned unit = unit_at(bytes.data() + 2 * i);
-        if (low_surrogate(unit) && !out.empty() && out.back() == '?') continue;
-        out.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
+namespace {
+
+void append_utf8(unsigned code, std::string& out) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
 
-LineReader::LineReader(const ByteSource& source, Encoding encoding, std::uint64_t begin, std::uint64_t end,
-                       int first_number)
-    : source_(source), encoding_(encoding), end_(end), number_(first_number), base_(begin) {
+}  // namespace
+
+void utf16_to_utf8(std::string_view bytes, std::string& out) {
+    const std::size_t units = bytes.size() / 2;
+    const std::size_t start = out.size();
+    // Most text is ASCII: one pass that a compiler can run on many units at once, and the
+    // whole rule only when a unit beyond ASCII turns up.
+    out.resize(start + units);
+    char* narrowed = &out[start];
+    unsigned all = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const unsigned unit = unit_at(bytes.data() + 2 * i);
+        narrowed[i] = static_cast<char>(unit);
+        all |= unit;
+    }
+    if (all < 0x80) return;
+    out.resize(start);
+    for (std::size_t i = 0; i < units; ++i) {
+        unsigned code = unit_at(bytes.data() + 2 * i);
+        const bool high = code - 0xD800u < 0x400u;
+        if (high && i + 1 < units && low_surrogate(unit_at(bytes.data() + 2 * i + 2))) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit_at(bytes.data() + 2 * i + 2) - 0xDC00);
+            ++i;
+        } else if (high || low_surrogate(code)) {
+            code = 0xFFFD;
+        }
+        append_utf8(code, out);
+    }
+}
+
+LineReader::LineReader(const ByteSource& source, Encoding encoding, unsigned code_page, std::uint64_t begin,
+                       std::uint64_t end, int first_number)
+    : source_(source), encoding_(encoding), code_page_(code_page), end_(end), number_(first_number), base_(begin) {
     if (encoding_ == Encoding::utf16le && end_ > begin) end_ -= (end_ - begin) % 2;
     if (end_ < begin) end_ = begin;
     data_ = source_.in_memory(begin);
@@ -69,7 +99,7 @@ std::size_t LineReader::find_line_end(std::size_t from) {
         const void* found = std::memchr(data_ + from, '\n', size_ - from);
         if (found == nullptr) return std::string_view::npos;
         const std::size_t at = static_cast<const char*>(found) - data_;
-        if (encoding_ == Encoding::ansi) return at;
+        if (encoding_ != Encoding::utf16le) return at;
         // In UTF-16 only the unit 0x000A breaks a line; a byte 0x0A inside another unit does not.
         if ((at - position_) % 2 != 0) {
             from = at + 1;
@@ -110,11 +140,18 @@ bool LineReader::fill() {
     return true;
 }
 
-std::string_view LineReader::narrow(std::size_t begin, std::size_t end) {
-    if (encoding_ == Encoding::ansi) return {data_ + begin, end - begin};
-    narrowed_.clear();
-    narrow_utf16({data_ + begin, end - begin}, narrowed_);
-    return narrowed_;
+// A line of ASCII, the most common kind, is read where it stands.
+std::string_view LineReader::as_utf8(std::size_t begin, std::size_t end) {
+    const std::string_view bytes(data_ + begin, end - begin);
+    if (encoding_ == Encoding::utf8) return bytes;
+    converted_.clear();
+    if (encoding_ == Encoding::utf16le) {
+        utf16_to_utf8(bytes, converted_);
+        return converted_;
+    }
+    if (code_page::ascii(bytes)) return bytes;
+    code_page::to_utf8(bytes, code_page_, converted_);
+    return converted_;
 }
 
 bool LineReader::next(Line& line) {
@@ -130,10 +167,10 @@ bool LineReader::next(Line& line) {
         if (position_ >= size_) return false;
         end = size_;  // the last line, without a line break
     }
-    std::string_view text = narrow(position_, end);
+    std::string_view text = as_utf8(position_, end);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     line = {text, number_++, base_ + position_};
-    position_ = std::min(size_, end + (encoding_ == Encoding::ansi ? 1 : 2));
+    position_ = std::min(size_, end + (encoding_ == Encoding::utf16le ? 2 : 1));
     return true;
 }
 

@@ -1,5 +1,5 @@
-// The lines of a .reg file, one at a time: numbered as an editor numbers them, narrowed to
-// the 8-bit code page, and read a chunk at a time, so that a large export is never held
+// The lines of a .reg file, one at a time: numbered as an editor numbers them, as UTF-8
+// whatever the file's encoding, and read a chunk at a time, so that a large export is never held
 // whole and a line costs no allocation once the buffers have grown to fit.
 #pragma once
 
@@ -11,7 +11,9 @@
 
 namespace regfile {
 
-enum class Encoding { ansi, utf16le };
+// ANSI text is in the machine's code page; a UTF-8 byte-order mark or a UTF-16 one says
+// otherwise.
+enum class Encoding { ansi, utf8, utf16le };
 
 // Where the bytes of a file come from: memory, or a file read piece by piece.
 class ByteSource {
@@ -44,9 +46,10 @@ struct Line {
 class LineReader {
 public:
     // The lines of the bytes from begin to end of source, the first numbered first_number.
-    // A UTF-16 text's odd last byte belongs to no character and is passed over.
-    LineReader(const ByteSource& source, Encoding encoding, std::uint64_t begin, std::uint64_t end,
-               int first_number);
+    // A UTF-16 text's odd last byte belongs to no character and is passed over; ANSI text is
+    // read in code_page.
+    LineReader(const ByteSource& source, Encoding encoding, unsigned code_page, std::uint64_t begin,
+               std::uint64_t end, int first_number);
 
     // The next line; false after the last.
     bool next(Line& line);
@@ -56,10 +59,11 @@ public:
 private:
     std::size_t find_line_end(std::size_t from);
     bool fill();
-    std::string_view narrow(std::size_t begin, std::size_t end);
+    std::string_view as_utf8(std::size_t begin, std::size_t end);
 
     const ByteSource& source_;
     Encoding encoding_;
+    unsigned code_page_;
     std::uint64_t end_;
     int number_;
     const char* data_ = nullptr;  // the bytes from base_ on that are at hand
@@ -67,12 +71,10 @@ private:
     std::uint64_t base_;
     std::size_t position_ = 0;  // of the next line, from base_
     std::vector<char> buffer_;  // for a source not in memory
-    std::string narrowed_;
+    std::string converted_;
 };
 
-// UTF-16LE text in the 8-bit code page the stand-in uses (Latin-1): a character outside it
-// reads as '?', as a conversion to a narrow code page gives, and the second half of a
-// surrogate pair after a '?' adds nothing. Appends to out.
-void narrow_utf16(std::string_view bytes, std::string& out);
+// UTF-16LE text as UTF-8, appended to out; half of a surrogate pair alone reads as U+FFFD.
+void utf16_to_utf8(std::string_view bytes, std::string& out);
 
 }  // namespace regfile

@@ -25,7 +25,8 @@ enum ValueType : std::uint32_t {
 struct Value {
     std::string name;  // "" is the default value
     std::uint32_t type = type_none;
-    // The bytes an ANSI query returns: strings in the ANSI code page with their zeros.
+    // The value's bytes; text (strings, expandable and multiple strings) as UTF-8 with its
+    // zeros, which an ANSI query returns in the machine's code page.
     std::vector<unsigned char> data;
 };
 
@@ -66,8 +67,8 @@ struct ParseResult {
 };
 
 // Parses the bytes of a .reg file: "REGEDIT4" or "Windows Registry Editor Version 5.00",
-// in ANSI/UTF-8 (a UTF-8 byte-order mark is passed over) or in UTF-16LE with a byte-order
-// mark. Blanks around the header and every other line are ignored. Only a missing header
+// in ANSI (the machine's code page), in UTF-8 with a byte-order mark or in UTF-16LE with a
+// byte-order mark. Names and text come out as UTF-8. Blanks around the header and every other line are ignored. Only a missing header
 // makes the file unreadable: a line that cannot be read is skipped with a warning, as
 // regedit skips it (a malformed key line skips the values below it too), and the rest is
 // read.

@@ -13,6 +13,7 @@
 
 #include "test_hooks/registry_text.h"
 #include "regfile/export_file.h"
+#include "text/code_page.h"
 
 namespace standin_registry {
 namespace {
@@ -50,7 +51,10 @@ bool settled(const FileIdentity& identity) {
 // A registry without keys: no source, or one that is not a registry file (which has no
 // keys either, since it is refused at its header).
 Snapshot empty_registry() {
-    static const Snapshot empty = regfile::read_export("", regfile::ValueCheck::when_asked);
+    static Snapshot empty;
+    if (!empty || empty->code_page() != code_page::machine_code_page()) {
+        empty = regfile::read_export("", regfile::ValueCheck::when_asked);
+    }
     return empty;
 }
 
@@ -79,7 +83,11 @@ Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
     const bool checked = check == regfile::ValueCheck::every_line;
     if (!found && !checked) return empty_registry();
     CachedFile* cached = cached_file(path);
-    if (!checked && cached != nullptr && same_file(cached->identity, identity)) return cached->snapshot;
+    // An ANSI export reads differently in another code page.
+    if (!checked && cached != nullptr && same_file(cached->identity, identity) &&
+        cached->snapshot->code_page() == code_page::machine_code_page()) {
+        return cached->snapshot;
+    }
     Snapshot snapshot = regfile::read_export_file(path, check);
     if (found && settled(identity)) {
         if (cached == nullptr) {
@@ -94,7 +102,7 @@ Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
 Snapshot supplied_snapshot(const char* text, std::size_t size, std::uint64_t generation) {
     static std::uint64_t cached_generation = 0;
     static Snapshot cached;
-    if (!cached || generation != cached_generation) {
+    if (!cached || generation != cached_generation || cached->code_page() != code_page::machine_code_page()) {
         cached = regfile::read_export(std::string_view(text, size), regfile::ValueCheck::when_asked);
         cached_generation = generation;
     }

@@ -7,6 +7,10 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string>
+
+#include "test_hooks/allocation_scope.h"
+#include "text/code_page.h"
 
 namespace platform {
 namespace {
@@ -18,8 +22,19 @@ int descriptor_of(FileHandle file) {
 
 }  // namespace
 
-FileHandle open_file_for_reading(const char* path) noexcept {
-    const int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+// The path is in the machine's code page, as an ANSI path is on Windows, and file names
+// here are UTF-8: a folder named 表 is 95 5C to the libraries in code page 932. A backslash
+// separates folders, as on Windows; read as a character, never inside another one.
+FileHandle open_file_for_reading(const char* path) noexcept try {
+    std::string name;
+    {
+        const StandinAllocationScope standin;
+        code_page::to_utf8(path, code_page::machine_code_page(), name);
+    }
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    const int descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return nullptr;
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -27,6 +42,8 @@ FileHandle open_file_for_reading(const char* path) noexcept {
         return nullptr;
     }
     return reinterpret_cast<FileHandle>(static_cast<std::intptr_t>(descriptor) + 1);
+} catch (...) {
+    return nullptr;
 }
 
 std::size_t read_file(FileHandle file, unsigned char* buffer, std::size_t size) noexcept {

@@ -25,6 +25,12 @@
 // export when VANTREL_REGISTRY_MACHINE is "64" (a partial export that cannot tell). Any other
 // export is a 32-bit machine's, with one view.
 //
+// An export's names and text are Unicode (held as UTF-8), and the libraries meet them as the
+// ANSI registry functions hand them over: in the code page the stand-in models
+// (VANTREL_CODE_PAGE, 1252 by default; text/code_page.h), a character that code page lacks
+// as "?". Names the libraries pass are read in that code page too, so a name read as "?"
+// opens nothing, as on Windows (unless a key is really named "?").
+//
 // Every operation is counted (registry_operations.h) for the benchmark.
 #include "platform/registry.h"
 
@@ -41,6 +47,7 @@
 #include "test_hooks/registry_operations.h"
 #include "standin_registry/registry_view.h"
 #include "regfile/export_index.h"
+#include "text/code_page.h"
 
 namespace platform {
 namespace {
@@ -52,6 +59,7 @@ using standin_registry::Snapshot;
 struct MainKey {
     Snapshot snapshot;
     bool sixty_four_bit_machine = false;
+    unsigned code_page = code_page::western;
     unsigned long subkey_opens = 0;
 };
 
@@ -107,6 +115,18 @@ const OpenKey& open_key(RegistryKey key) {
     return *static_cast<OpenKey*>(key);
 }
 
+// A name or path the libraries pass, in the machine's code page, as the export holds it.
+std::string from_machine(const char* text, unsigned code_page) {
+    std::string utf8;
+    if (text != nullptr) code_page::to_utf8(text, code_page, utf8);
+    return utf8;
+}
+
+bool is_text(std::uint32_t type) {
+    return type == regfile::type_string || type == regfile::type_expandable_string ||
+           type == regfile::type_multi_string;
+}
+
 }  // namespace
 
 std::uint64_t registry_operations() noexcept {
@@ -120,7 +140,9 @@ RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noe
     auto main = std::make_shared<MainKey>();
     main->snapshot = standin_registry::registry_snapshot(std::getenv("VANTREL_REGISTRY"));
     main->sixty_four_bit_machine = standin_registry::sixty_four_bit_machine(*main->snapshot);
-    return open_path(std::move(main), path != nullptr ? path : "", view);
+    main->code_page = main->snapshot->code_page();
+    std::string below = from_machine(path, main->code_page);
+    return open_path(std::move(main), std::move(below), view);
 } catch (...) {
     return nullptr;
 }
@@ -134,7 +156,7 @@ RegistryKey open_subkey(RegistryKey parent, const char* name, KeyAccess, Registr
     const OpenKey& open = *static_cast<OpenKey*>(parent);
     apply_registry_change(*open.main);
     ++open.main->subkey_opens;
-    const std::string below = name != nullptr ? name : "";
+    const std::string below = from_machine(name, open.main->code_page);
     if (!below.empty() && below.front() == '\\') return nullptr;
     return open_path(open.main, open.path.empty() ? below : open.path + "\\" + below, view);
 } catch (...) {
@@ -161,8 +183,11 @@ bool subkey_name(RegistryKey key, std::uint32_t index, char* name, std::size_t c
     }
     const OpenKey& open = open_key(key);
     const regfile::ExportKey* found = open.snapshot->subkey_at(*open.key, index);
-    if (found == nullptr || found->name.size() + 1 > capacity) return false;
-    std::memcpy(name, found->name.c_str(), found->name.size() + 1);
+    if (found == nullptr) return false;
+    std::string converted;
+    code_page::from_utf8(found->name, open.main->code_page, converted);
+    if (converted.size() + 1 > capacity) return false;
+    std::memcpy(name, converted.c_str(), converted.size() + 1);
     return true;
 } catch (...) {
     return false;
@@ -174,10 +199,18 @@ bool read_value(RegistryKey key, const char* value_name, unsigned char* data,
     ++operations;
     if (key == nullptr || fault_injected("read")) return false;
     const OpenKey& open = open_key(key);
-    const regfile::Value* value = open.snapshot->find_value(*open.key, value_name != nullptr ? value_name : "");
-    if (value == nullptr || value->data.size() > size) return false;
-    if (!value->data.empty()) std::memcpy(data, value->data.data(), value->data.size());
-    size = static_cast<std::uint32_t>(value->data.size());
+    const regfile::Value* value = open.snapshot->find_value(*open.key, from_machine(value_name, open.main->code_page));
+    if (value == nullptr) return false;
+    std::string converted;
+    if (is_text(value->type)) {
+        const std::string_view text(reinterpret_cast<const char*>(value->data.data()), value->data.size());
+        code_page::from_utf8(text, open.main->code_page, converted);
+    } else {
+        converted.assign(value->data.begin(), value->data.end());
+    }
+    if (converted.size() > size) return false;
+    if (!converted.empty()) std::memcpy(data, converted.data(), converted.size());
+    size = static_cast<std::uint32_t>(converted.size());
     return true;
 } catch (...) {
     return false;

@@ -1,0 +1,66 @@
+// Windows side of the code-page conversions: the system's own, through UTF-16. This file is
+// used for Windows only.
+#include "text/code_page.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace code_page {
+namespace {
+
+std::wstring to_wide(std::string_view text, unsigned code_page) {
+    const int length = static_cast<int>(text.size());
+    const int count = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    if (count > 0) MultiByteToWideChar(code_page, 0, text.data(), length, wide.data(), count);
+    return wide;
+}
+
+void append_narrow(const std::wstring& wide, unsigned code_page, std::string& out) {
+    const int length = static_cast<int>(wide.size());
+    const char* fallback = code_page == CP_UTF8 ? nullptr : "?";
+    const int count = WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, fallback, nullptr);
+    if (count <= 0) return;
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(count));
+    WideCharToMultiByte(code_page, 0, wide.data(), length, &out[start], count, fallback, nullptr);
+}
+
+}  // namespace
+
+unsigned machine_code_page() {
+    return GetACP();
+}
+
+bool known(unsigned code_page) {
+    return IsValidCodePage(code_page) != FALSE;
+}
+
+void to_utf8(std::string_view text, unsigned code_page, std::string& out) {
+    if (ascii(text)) {
+        out.append(text);
+        return;
+    }
+    append_narrow(to_wide(text, code_page), CP_UTF8, out);
+}
+
+void from_utf8(std::string_view text, unsigned code_page, std::string& out) {
+    if (ascii(text)) {
+        out.append(text);
+        return;
+    }
+    append_narrow(to_wide(text, CP_UTF8), code_page, out);
+}
+
+LeadBytes lead_bytes(unsigned code_page) {
+    LeadBytes leads{};
+    CPINFO info{};
+    if (!GetCPInfo(code_page, &info)) return leads;
+    for (int range = 0; range + 1 < MAX_LEADBYTES && info.LeadByte[range] != 0; range += 2) {
+        for (unsigned byte = info.LeadByte[range]; byte <= info.LeadByte[range + 1]; ++byte) leads[byte] = true;
+    }
+    return leads;
+}
+
+}  // namespace code_page
