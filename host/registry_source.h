@@ -25,6 +25,27 @@ bool state_machine_kind(const std::string& bits, std::string& error);
 // libraries read it.
 std::string shown_machine_kind();
 
+// The ANSI code page of a machine that does not state its own (default 1252): a machine's
+// export states it in HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Nls\CodePage,
+// value ACP, as Windows records it, and a fleet machine's folder may state it in a file
+// code-page. False, with the reason in error, for a code page that cannot be converted, or
+// where the libraries read this machine's own registry (and its code page is the system's).
+bool state_code_page(const std::string& number, std::string& error);
+
+// The code page of the machine shown last, as the libraries see it ("" where not shown).
+std::string shown_code_page();
+
+// Makes the code page that the machine's folder states (a file holding its number) the one
+// shown from the next registry file on, unless that export states its own. False, with the
+// reason in error, when the file holds no code page that can be converted.
+bool use_stated_code_page(const std::string& path, std::string& error);
+
+// Text typed at the terminal or in a script as the machine's code page holds it, and text
+// of the machine as the terminal shows it: natively the terminal's text is UTF-8; on Windows
+// both are the system's code page, and nothing is converted.
+std::string typed_for_machine(const std::string& typed);
+std::string machine_for_terminal(const std::string& text);
+
 // False, with the reason in error, where the libraries read this machine's own registry
 // and VISA: no other machine can be shown to them there.
 bool can_stand_in_for_machines(std::string& error);

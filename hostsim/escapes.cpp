@@ -3,13 +3,19 @@
 
 #include <cstdio>
 
+#include "host/registry_source.h"
 #include "text/characters.h"
 
 namespace hostsim {
 
-std::string escape(const std::string& text) {
+std::string escape(const std::string& text, const platform::LeadBytes& lead_bytes) {
     std::string out;
-    for (unsigned char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (lead_bytes.starts_pair(text[i]) && i + 1 < text.size()) {
+            out += text.substr(i++, 2);
+            continue;
+        }
         switch (c) {
             case '\r': out += "\\r"; break;
             case '\n': out += "\\n"; break;
@@ -29,9 +35,13 @@ std::string escape(const std::string& text) {
     return out;
 }
 
-bool unescape(const std::string& text, std::string& out) {
+bool unescape(const std::string& text, std::string& out, const platform::LeadBytes& lead_bytes) {
     out.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (lead_bytes.starts_pair(text[i]) && i + 1 < text.size()) {
+            out += text.substr(i++, 2);
+            continue;
+        }
         if (text[i] != '\\') {
             out += text[i];
             continue;
@@ -55,6 +65,16 @@ bool unescape(const std::string& text, std::string& out) {
         }
     }
     return true;
+}
+
+// Escaped in the machine's code page first, so that only whole characters are escaped; the
+// escapes are ASCII, which every code page holds.
+std::string shown(const std::string& machine_text) {
+    return host::machine_for_terminal(escape(machine_text, platform::ansi_lead_bytes()));
+}
+
+bool typed(const std::string& typed_text, std::string& machine_text) {
+    return unescape(host::typed_for_machine(typed_text), machine_text, platform::ansi_lead_bytes());
 }
 
 }  // namespace hostsim

@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr char registry_file_name[] = "registry.reg";
 constexpr char instruments_file_name[] = "instruments";
+constexpr char code_page_file_name[] = "code-page";
 
 bool names_registry_file(const std::string& name) {
     if (name.size() < 4) return false;
@@ -41,6 +42,7 @@ Machine machine_of(const fs::path& entry) {
         if (fs::exists(entry / instruments_file_name, ignored)) {
             machine.instruments = (entry / instruments_file_name).string();
         }
+        if (fs::exists(entry / code_page_file_name, ignored)) machine.code_page = (entry / code_page_file_name).string();
         machine.folder = entry.string();
     } else if (names_registry_file(machine.name)) {
         machine.registry = entry.string();
@@ -127,11 +129,12 @@ bool show_machine(const Machine& machine, std::string& error) {
     }
     std::vector<std::string> instruments;
     return read_instruments(machine.instruments, instruments, error) &&
-           host::use_registry_file(machine.registry, error) && host::use_instruments(instruments, error);
+           host::use_stated_code_page(machine.code_page, error) && host::use_registry_file(machine.registry, error) &&
+           host::use_instruments(instruments, error);
 }
 
-// A row crosses from the machine's process to the fleet's as records: 'k' and the kind of
-// machine as soon as it is known (so that a machine that crashes later still shows it), 'r'
+// A row crosses from the machine's process to the fleet's as records: 'k', the kind of
+// machine and its code page as soon as they are known (so that a machine that crashes later still shows it), 'r'
 // and the whole row at the end. A field is its length, ':' and its bytes.
 void add_field(std::string& record, const std::string& field) {
     record += std::to_string(field.size()) + ":" + field;
@@ -149,15 +152,17 @@ bool take_field(const std::string& records, std::size_t& at, std::string& field)
     return true;
 }
 
-std::string kind_record(const std::string& kind) {
+std::string kind_record(const MachineRow& row) {
     std::string record = "k";
-    add_field(record, kind);
+    add_field(record, row.kind);
+    add_field(record, row.code_page);
     return record;
 }
 
 std::string row_record(const MachineRow& row) {
     std::string record = "r";
     add_field(record, row.kind);
+    add_field(record, row.code_page);
     std::string outcomes;
     for (const Outcome outcome : row.outcomes) outcomes += static_cast<char>('0' + static_cast<int>(outcome));
     add_field(record, outcomes);
@@ -170,7 +175,8 @@ std::string row_record(const MachineRow& row) {
 // Reads the row record at `at` into row; false when it is cut short.
 bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
     std::string outcomes, count;
-    if (!take_field(records, at, row.kind) || !take_field(records, at, outcomes) || !take_field(records, at, count) ||
+    if (!take_field(records, at, row.kind) || !take_field(records, at, row.code_page) || !take_field(records, at, outcomes) ||
+        !take_field(records, at, count) ||
         outcomes.size() != row.outcomes.size() || count.empty() || count.size() > 6 ||
         count.find_first_not_of("0123456789") != std::string::npos ||
         outcomes.find_first_not_of("012") != std::string::npos) {
@@ -187,11 +193,11 @@ bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
 // The row of a machine from what its process sent, and how that process ended.
 MachineRow row_of(const Machine& machine, std::size_t expectations, const host::TaskResult& result,
                   double time_limit_seconds) {
-    MachineRow row{machine.name, {}, std::vector<Outcome>(expectations, Outcome::not_reached), {}, {}};
+    MachineRow row{machine.name, {}, {}, std::vector<Outcome>(expectations, Outcome::not_reached), {}, {}};
     bool whole = false;
     for (std::size_t at = 0; at < result.sent.size() && !whole;) {
         const char type = result.sent[at++];
-        if (type == 'k' && take_field(result.sent, at, row.kind)) continue;
+        if (type == 'k' && take_field(result.sent, at, row.kind) && take_field(result.sent, at, row.code_page)) continue;
         MachineRow read = row;
         whole = type == 'r' && take_row(result.sent, at, read);
         if (!whole) break;
@@ -209,10 +215,11 @@ MachineRow row_of(const Machine& machine, std::size_t expectations, const host::
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
                        const std::string& empty_folder, const host::Send& send) {
-    MachineRow row{machine.name, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
+    MachineRow row{machine.name, {}, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
     if (!show_machine(machine, row.error)) return row;
     row.kind = host::shown_machine_kind();
-    send(kind_record(row.kind));
+    row.code_page = host::shown_code_page();
+    send(kind_record(row));
 
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
     if (!row.error.empty()) return row;
@@ -223,7 +230,10 @@ MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::s
     ScriptRun script_run = run_steps(run.script, session, run.default_result, quiet, true);
     row.outcomes = std::move(script_run.outcomes);
     row.error = std::move(script_run.error);
-    for (const std::string& name : run.shown) row.values.push_back(session.table().get(name).value_or(""));
+    // In the terminal's text: the table shows the rows of machines of every code page.
+    for (const std::string& name : run.shown) {
+        row.values.push_back(host::machine_for_terminal(session.table().get(name).value_or("")));
+    }
     return row;
 }
 

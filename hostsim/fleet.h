@@ -15,6 +15,7 @@ struct Machine {
     std::string name;         // the entry's name in the fleet's folder
     std::string registry;     // its .reg file
     std::string instruments;  // its instruments file, or "" when it has none
+    std::string code_page;    // its code-page file, or "" when it has none
     std::string folder;       // the folder its script runs in; "" for a bare .reg file
     std::string unreadable;   // why the entry cannot be a machine, or ""
 };
@@ -33,6 +34,7 @@ struct FleetRun {
 struct MachineRow {
     std::string name;
     std::string kind;                 // "64-bit" or "32-bit" Windows; "" when not shown
+    std::string code_page;            // its ANSI code page ("932"); "" when not shown
     std::vector<Outcome> outcomes;    // one per expectation of the script
     std::vector<std::string> values;  // of the shown variables; none when the script did not run
     std::string error;                // why the machine could not be run to the end, or ""

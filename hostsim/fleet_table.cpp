@@ -78,16 +78,16 @@ void print_text(const Script& script, const std::vector<std::string>& shown, con
     const std::string units = digit_rows.back();
     digit_rows.pop_back();
     std::vector<Cells> table;
-    for (const std::string& digits : digit_rows) table.push_back({"", "", digits});
-    Cells header{"machine", "windows", units};
+    for (const std::string& digits : digit_rows) table.push_back({"", "", "", digits});
+    Cells header{"machine", "windows", "code page", units};
     header.insert(header.end(), shown.begin(), shown.end());
     header.push_back("verdict");
     table.push_back(header);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name), row.kind, ""};
-        for (const Outcome outcome : row.outcomes) cells[2] += mark(outcome);
+        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page, ""};
+        for (const Outcome outcome : row.outcomes) cells[3] += mark(outcome);
         for (std::size_t i = 0; i < shown.size(); ++i) {
-            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i]) + '"' : "");
+            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i], no_lead_bytes) + '"' : "");
         }
         cells.push_back(verdict(row));
         table.push_back(cells);
@@ -108,15 +108,15 @@ void print_tsv_row(const Cells& cells, std::ostream& out) {
 
 void print_tsv(const Script& script, const std::vector<std::string>& shown, const std::vector<MachineRow>& rows,
                std::ostream& out) {
-    Cells header{"machine", "windows"};
+    Cells header{"machine", "windows", "code page"};
     for (const int line : expectation_lines(script)) header.push_back("line " + std::to_string(line));
-    for (const std::string& name : shown) header.push_back(escape(name));
+    for (const std::string& name : shown) header.push_back(escape(name, no_lead_bytes));
     header.push_back("verdict");
     print_tsv_row(header, out);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name), row.kind};
+        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page};
         for (const Outcome outcome : row.outcomes) cells.push_back(word(outcome));
-        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i]) : "");
+        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i], no_lead_bytes) : "");
         cells.push_back(one_cell(verdict(row)));
         print_tsv_row(cells, out);
     }

@@ -34,6 +34,15 @@ const char* const usage =
     "                       says 64\n"
     "  --machine 32|64      the kind of Windows an export without that key comes from\n"
     "                       (default 32; 64 for a partial export of a 64-bit machine)\n"
+    "  --code-page N        the ANSI code page of a machine that states none (default 1252,\n"
+    "                       the Western one; 932 Japanese, 936 Chinese, 949 Korean, 950\n"
+    "                       Traditional Chinese): the libraries read the export's names and\n"
+    "                       text in it, a character it lacks as \"?\", as Windows' ANSI\n"
+    "                       functions do, and a REGEDIT4 export is read in it. An export that\n"
+    "                       holds ...\\Control\\Nls\\CodePage, value ACP, states its own, and so\n"
+    "                       does a fleet machine's file code-page. hostsim shows values and\n"
+    "                       reads scripts in UTF-8 (builds away from Windows; on Windows the\n"
+    "                       system's code page is used throughout)\n"
     "  --capacity N         most variables the table holds (default 64)\n"
     "  --name-width N       bytes per name slot (default 64)\n"
     "  --value-width N      bytes per value slot (default 1024)\n"
@@ -43,7 +52,8 @@ const char* const usage =
     "                       a row per machine with each expectation's outcome and the\n"
     "                       verdict; exit 0 only when every machine met every expectation.\n"
     "                       A machine is a .reg file, or a folder holding registry.reg, an\n"
-    "                       optional file instruments (one VISA resource descriptor a line)\n"
+    "                       optional file instruments (one VISA resource descriptor a line),\n"
+    "                       an optional file code-page (its number, see --code-page)\n"
     "                       and the files the script names: the script runs in the machine's\n"
     "                       folder (a bare .reg file: in an empty one), with fresh variables\n"
     "                       and the libraries loaded afresh (builds away from Windows)\n"
@@ -61,6 +71,7 @@ struct Options {
     std::string result = "RESULT";
     std::string registry;
     std::string machine;
+    std::string code_page;
     std::string script;
     std::string fleet;
     std::vector<std::string> shown;
@@ -110,6 +121,8 @@ Options read_options(int argc, char** argv) {
             options.registry = argv[++i];
         } else if (argument == "--machine") {
             options.machine = argv[++i];
+        } else if (argument == "--code-page") {
+            options.code_page = argv[++i];
         } else if (argument == "--capacity") {
             options.shape.capacity = read_count(argument, argv[++i]);
         } else if (argument == "--name-width") {
@@ -163,7 +176,7 @@ int call_once(const Options& options, hostsim::Session& session) {
     }
     std::cout << "result: " << returned << '\n';
     for (const auto& [name, value] : session.table().variables()) {
-        std::cout << bare(name) << " = \"" << hostsim::escape(value) << "\"\n";
+        std::cout << bare(name) << " = \"" << hostsim::shown(value) << "\"\n";
     }
     return 0;
 }
@@ -195,6 +208,7 @@ int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
     std::string error;
     if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
+    if (!options.code_page.empty() && !host::state_code_page(options.code_page, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
     if (!options.shown.empty() || !options.format.empty() || options.fleet_only_option) {
         fail("--show, --format, --jobs and --time-limit go with --fleet", 2);

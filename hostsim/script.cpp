@@ -12,7 +12,8 @@ namespace hostsim {
 const char* const script_help =
     "Script steps, one a line; blank lines and lines starting with # are skipped:\n"
     "  echo TEXT                      print TEXT\n"
-    "  set NAME=VALUE                 set a variable (escapes: \\r \\n \\t \\\\ \\xNN)\n"
+    "  set NAME=VALUE                 set a variable (escapes: \\r \\n \\t \\\\ \\xNN; the text\n"
+    "                                 in the machine's code page, see --code-page)\n"
     "  call LIBRARY EXPORT [into NAME] [expect N]\n"
     "                                 call an export; its answer goes to NAME (default: the\n"
     "                                 --result variable); fail unless it returns N\n"
@@ -73,7 +74,7 @@ private:
         if (!session_.call(arguments[0], arguments[1], result, returned, error)) return StepResult::failed;
         out_ << "  " << arguments[1] << " returned " << returned;
         if (const auto answer = session_.table().get(result)) {
-            out_ << ", " << result << " = \"" << escape(*answer) << '"';
+            out_ << ", " << result << " = \"" << shown(*answer) << '"';
         }
         out_ << '\n';
         if (!expected.empty() && expected != std::to_string(returned)) {
@@ -92,14 +93,14 @@ private:
     StepResult expect(const std::string& assignment, std::string& error) {
         const auto equals = assignment.find('=');
         std::string wanted;
-        if (equals == std::string::npos || !unescape(assignment.substr(equals + 1), wanted)) {
+        if (equals == std::string::npos || !typed(assignment.substr(equals + 1), wanted)) {
             error = "usage: expect NAME=VALUE";
             return StepResult::failed;
         }
         const std::string name = assignment.substr(0, equals);
         const std::string actual = session_.table().get(name).value_or("");
         if (actual == wanted) return StepResult::done;
-        error = "expected " + name + " = \"" + escape(wanted) + "\", found \"" + escape(actual) + '"';
+        error = "expected " + name + " = \"" + shown(wanted) + "\", found \"" + shown(actual) + '"';
         return StepResult::missed;
     }
 

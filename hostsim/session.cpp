@@ -14,7 +14,7 @@ bool Session::assign(const std::string& assignment, std::string& error) {
         return false;
     }
     std::string value;
-    if (!unescape(assignment.substr(equals + 1), value)) {
+    if (!typed(assignment.substr(equals + 1), value)) {
         error = "bad escape in '" + assignment + "' (use \\r, \\n, \\t, \\\\ or \\xNN)";
         return false;
     }

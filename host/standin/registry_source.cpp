@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "host/program_location.h"
 #include "platform/loader.h"
 #include "standin_registry/registry_cache.h"
 #include "standin_registry/registry_view.h"
+#include "text/code_page.h"
 
 namespace host {
 namespace {
@@ -21,11 +23,53 @@ platform::LibraryHandle shown_visa = nullptr;
 
 std::string shown_kind = "32-bit";
 
+// The code page of machines that state none, and the one the current machine's folder states.
+unsigned default_code_page = code_page::western;
+unsigned stated_code_page = 0;
+
+// "932" as a code page the converter knows, or 0.
+unsigned read_code_page(const std::string& text) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+    const unsigned number = static_cast<unsigned>(std::stoul(text));
+    return number > 0 && code_page::known(number) ? number : 0;
+}
+
+// The ACP value of HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Nls\CodePage, as Windows
+// records it (a string of digits); "" when the export does not hold it.
+std::string recorded_code_page(const regfile::Export& registry) {
+    const regfile::ExportKey* key = &registry.machine();
+    for (const char* name : {"SYSTEM", "CurrentControlSet", "Control", "Nls", "CodePage"}) {
+        key = registry.find_subkey(*key, name);
+        if (key == nullptr) return "";
+    }
+    const regfile::Value* value = registry.find_value(*key, "ACP");
+    if (value == nullptr) return "";
+    const std::string text(value->data.begin(), value->data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+void show_code_page(unsigned number) {
+    setenv("VANTREL_CODE_PAGE", std::to_string(number).c_str(), 1);
+}
+
 }  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
     // Absolute, so that the file is still found after the current folder changes.
     const std::string absolute = std::filesystem::absolute(path).string();
+    // The machine's code page first: an ANSI export is read in it. The export's own record
+    // wins over what the machine's folder states, and that over the default.
+    show_code_page(stated_code_page != 0 ? stated_code_page : default_code_page);
+    const standin_registry::Snapshot first = standin_registry::registry_snapshot(absolute.c_str());
+    const std::string recorded = recorded_code_page(*first);
+    if (!recorded.empty()) {
+        const unsigned number = read_code_page(recorded);
+        if (number == 0) {
+            error = path + ": the code page it records (ACP \"" + recorded + "\") cannot be converted here";
+            return false;
+        }
+        show_code_page(number);
+    }
     // Every line is read here, once, to name those the libraries will not see; the
     // libraries are then served the same index and read only the values they ask for.
     const standin_registry::Snapshot parsed = standin_registry::checked_registry_snapshot(absolute);
@@ -56,6 +100,47 @@ bool state_machine_kind(const std::string& bits, std::string& error) {
 
 std::string shown_machine_kind() {
     return shown_kind;
+}
+
+bool state_code_page(const std::string& number, std::string& error) {
+    default_code_page = read_code_page(number);
+    if (default_code_page == 0) {
+        error = "the code page is a number that iconv knows as CP<number> (932, 936, 949, 950, 1252, ...), not '" +
+                number + "'";
+        return false;
+    }
+    show_code_page(default_code_page);
+    return true;
+}
+
+std::string shown_code_page() {
+    return std::to_string(code_page::machine_code_page());
+}
+
+bool use_stated_code_page(const std::string& path, std::string& error) {
+    stated_code_page = 0;
+    if (path.empty()) return true;
+    std::ifstream file(path);
+    std::string number;
+    file >> number;
+    stated_code_page = read_code_page(number);
+    if (stated_code_page == 0) {
+        error = path + " states no code page that can be converted (a number such as 932)";
+        return false;
+    }
+    return true;
+}
+
+std::string typed_for_machine(const std::string& typed) {
+    std::string text;
+    code_page::from_utf8(typed, code_page::machine_code_page(), text);
+    return text;
+}
+
+std::string machine_for_terminal(const std::string& text) {
+    std::string typed;
+    code_page::to_utf8(text, code_page::machine_code_page(), typed);
+    return typed;
 }
 
 bool can_stand_in_for_machines(std::string&) {

@@ -19,6 +19,29 @@ std::string shown_machine_kind() {
     return "";
 }
 
+bool state_code_page(const std::string&, std::string& error) {
+    error = "--code-page is for builds away from Windows: here the libraries read and hostsim writes in the "
+            "system's code page";
+    return false;
+}
+
+std::string shown_code_page() {
+    return "";
+}
+
+bool use_stated_code_page(const std::string&, std::string& error) {
+    error = "a machine's code page is stated away from Windows only";
+    return false;
+}
+
+std::string typed_for_machine(const std::string& typed) {
+    return typed;
+}
+
+std::string machine_for_terminal(const std::string& text) {
+    return text;
+}
+
 bool can_stand_in_for_machines(std::string& error) {
     error = "--fleet is for builds away from Windows: here the libraries read the real registry, "
             "and this machine is the one machine there is (run the script on it with --script alone)";
