@@ -7,6 +7,7 @@
 #include "regfile/export_index.h"
 #include "regfile/reg_file.h"
 #include "support/case_label.h"
+#include "support/registry_fixture.h"
 
 namespace {
 
@@ -32,12 +33,14 @@ std::string utf16(const std::string& text) {
     return bytes;
 }
 
+// Names and text come out as UTF-8, an ANSI file read in code_page.
 struct ValueCase {
     const char* label;
     std::string file;
     const char* value_name;
     std::uint32_t type;
     Bytes data;
+    unsigned code_page = 1252;
 };
 
 const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n";
@@ -55,15 +58,23 @@ const ValueCase value_cases[] = {
     {"regedit4_expandable_is_ansi", v4 + "\"E\"=hex(2):41,42,00\n", "E", 2, {'A', 'B', 0}},
     {"value_name_any_case", v5 + "\"Name\"=\"a\"\r\n", "NAME", 1, {'a', 0}},
     {"later_line_overrides", v5 + "\"N\"=\"a\"\r\n\"n\"=\"b\"\r\n", "N", 1, {'b', 0}},
-    {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xE9, 't', 0xE9, 0}},
+    {"utf16_file", utf16(v5 + "\"S\"=\"\xE9t\xE9\"\r\n"), "S", 1, {0xC3, 0xA9, 't', 0xC3, 0xA9, 0}},
+    {"ansi_file_in_code_page", v5 + "\"S\"=\"\x99\x96\"\r\n", "S", 1, {0xE2, 0x84, 0xA2, 0xE2, 0x80, 0x93, 0}},
+    // In code page 932 表 is 95 5C: read as a byte, its 5C would escape the closing quote.
+    {"regedit4_double_byte_string", v4 + "\"\x83\x70\x83\x58\"=\"C:\\\\\x95\x5C\"\n", "パス", 1,
+     {'C', ':', '\\', 0xE8, 0xA1, 0xA8, 0}, 932},
+    {"regedit4_expandable_in_code_page", v4 + "\"E\"=hex(2):95,5c,00\n", "E", 2, {0xE8, 0xA1, 0xA8, 0}, 932},
     {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
     {"dword_of_nines", v5 + "\"N\"=dword:99999999\r\n", "N", 4, {0x99, 0x99, 0x99, 0x99}},
     {"comment_line_passed_over", v5 + "; a comment\r\n\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
     {"binary_blanks_around_bytes", v5 + "\"B\"=hex:01 ,\t02, 03\r\n", "B", 3, {1, 2, 3}},
     {"binary_trailing_comma", v5 + "\"B\"=hex:01,02,\r\n", "B", 3, {1, 2}},
-    // A character beyond U+FFFF, a surrogate pair in UTF-16, is one '?' in the code page.
+    // A character beyond U+FFFF, a surrogate pair in UTF-16, is one character; half of a
+    // pair alone is U+FFFD.
     {"utf16_surrogate_pair", utf16(v5 + "\"S\"=\"a").append("\x3D\xD8\x00\xDE", 4) + utf16("b\"\r\n").substr(2), "S", 1,
-     {'a', '?', 'b', 0}},
+     {'a', 0xF0, 0x9F, 0x98, 0x80, 'b', 0}},
+    {"utf16_lone_surrogate", utf16(v5 + "\"S\"=\"a").append("\x3D\xD8", 2) + utf16("b\"\r\n").substr(2), "S", 1,
+     {'a', 0xEF, 0xBF, 0xBD, 'b', 0}},
     // Beyond what regedit reads: blanks after the header, and a UTF-8 mark before REGEDIT4.
     {"header_trailing_blanks", "Windows Registry Editor Version 5.00 \t\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n"
                                "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
@@ -72,8 +83,10 @@ const ValueCase value_cases[] = {
 
 class RegFileValue : public ::testing::TestWithParam<ValueCase> {};
 
-TEST_P(RegFileValue, ReadsAsAnAnsiQueryReturnsIt) {
+TEST_P(RegFileValue, ReadsAsUnicode) {
     const ValueCase& c = GetParam();
+    testing_support::RegistryFixture machine;
+    if (!testing_support::use_code_page(c.code_page)) GTEST_SKIP() << "the system's code page is another";
     const regfile::ParseResult parsed = regfile::parse(c.file);
     ASSERT_TRUE(parsed.ok) << parsed.error_line << ": " << parsed.error;
     EXPECT_TRUE(parsed.warnings.empty()) << parsed.warnings.front().line << ": " << parsed.warnings.front().message;
@@ -239,10 +252,10 @@ const HostileCase hostile_cases[] = {
     {"utf16_cut_in_a_continued_value",
      utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a]\r\n\"v\"=hex:01,\\\r\n") + "\x30", 0, {4}, {"S"}, 1, "a"},
     {"ansi_marked_as_utf16", "\xFF\xFEREGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\a]\n", 1, {}, {}, 0, ""},
-    // U+010A holds the byte of a line break; it is no line break, and reads as '?'.
+    // U+010A holds the byte of a line break; it is no line break, and reads as Ċ.
     {"line_break_byte_inside_a_utf16_unit",
      utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a") + std::string("\x0A\x01", 2) + utf16("]\r\n").substr(2), 0, {},
-     {"S"}, 1, "a?"},
+     {"S"}, 1, "a\xC4\x8A"},
 };
 
 class RegFileHostile : public ::testing::TestWithParam<HostileCase> {};

@@ -42,6 +42,10 @@ public:
     // Replaces what the libraries see below the test roots with reg_body: the lines of a
     // .reg file after its header, written in the libraries' own view.
     void install(const std::string& reg_body);
+    // Replaces it with reg_body given as UTF-8, as `reg export` writes a registry (UTF-16LE)
+    // for the stand-in, and written as Unicode into the real registry: names and text that
+    // the machine's code page then hands over in its own bytes, or as "?".
+    void install_export(const std::string& reg_body);
     // Replaces it with the registry of a 64-bit machine's export (keys of the 32-bit view
     // below WOW6432Node), shown to the libraries as a machine of the given shape: as it is
     // to a 64-bit shape, folded into one view to the one-view shape.
@@ -72,6 +76,11 @@ namespace testing_support {
 // the fault paths a real registry rarely takes. False where the real registry is used and
 // no fault can be injected; the test is then skipped.
 bool inject_registry_faults(const std::string& faults);
+
+// Shows the libraries a machine whose ANSI code page is code_page: the stand-in models it
+// until the fixture is cleared; on Windows, true only when it is the system's own (the test
+// is otherwise skipped: Wine takes it from the locale it runs in).
+bool use_code_page(unsigned code_page);
 
 // Makes the stand-in read file_bytes as its .reg file, malformed or not. False where the
 // real registry is used; the test is then skipped.

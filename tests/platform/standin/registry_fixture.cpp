@@ -26,6 +26,32 @@ void write_reg_file(const std::string& file, const std::string& reg_body) {
 
 }  // namespace
 
+void RegistryFixture::install_export(const std::string& reg_body) {
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n" + reg_body;
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t at = 0; at < text.size();) {
+        // UTF-8 to UTF-16LE, for the text the tests write.
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        unsigned code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t i = 1; i < length && at + i < text.size(); ++i) code = code << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+        at += length;
+        const auto unit = [&](unsigned value) {
+            utf16 += static_cast<char>(value & 0xFF);
+            utf16 += static_cast<char>(value >> 8);
+        };
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    std::ofstream(file_, std::ios::binary) << utf16;
+    setenv("VANTREL_REGISTRY", file_.c_str(), 1);
+    unsetenv("VANTREL_REGISTRY_MACHINE");
+}
+
 void RegistryFixture::install(const std::string& reg_body) {
     write_reg_file(file_, reg_body);
     setenv("VANTREL_REGISTRY", file_.c_str(), 1);
@@ -55,6 +81,7 @@ void RegistryFixture::clear() {
     unsetenv("VANTREL_REGISTRY_CHANGED");
     unsetenv("VANTREL_REGISTRY_CHANGE_AFTER");
     unsetenv("VANTREL_REGISTRY_MACHINE");
+    unsetenv("VANTREL_CODE_PAGE");
     std::remove(file_.c_str());
     std::remove(changed_file_.c_str());
 }
@@ -62,6 +89,11 @@ void RegistryFixture::clear() {
 }  // namespace testing_support
 
 namespace testing_support {
+
+bool use_code_page(unsigned code_page) {
+    setenv("VANTREL_CODE_PAGE", std::to_string(code_page).c_str(), 1);
+    return true;
+}
 
 bool inject_registry_faults(const std::string& faults) {
     setenv("VANTREL_REGISTRY_FAIL", faults.c_str(), 1);

@@ -5,29 +5,54 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "regfile/reg_file.h"
 
 namespace testing_support {
 namespace {
 
+// UTF-8 text (with any zeros inside it) as UTF-16.
+std::wstring wide(std::string_view utf8) {
+    const int length = static_cast<int>(utf8.size());
+    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(count), L'\0');
+    if (count > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), count);
+    return text;
+}
+
+bool is_text(std::uint32_t type) {
+    return type == regfile::type_string || type == regfile::type_expandable_string ||
+           type == regfile::type_multi_string;
+}
+
+// The registry holds Unicode: names and text are written as such (the parsed file gives them
+// as UTF-8), so that the libraries read them through the ANSI functions as on any machine.
 // view is 0 (the process's own view) or KEY_WOW64_64KEY.
 void write_key(HKEY parent, const regfile::Key& key, REGSAM view) {
     HKEY created = nullptr;
-    if (RegCreateKeyExA(parent, key.name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &created,
+    if (RegCreateKeyExW(parent, wide(key.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &created,
                         nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot create test key " + key.name);
     }
     for (const regfile::Value& value : key.values) {
-        RegSetValueExA(created, value.name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
+        if (is_text(value.type)) {
+            const std::wstring text = wide({reinterpret_cast<const char*>(value.data.data()), value.data.size()});
+            RegSetValueExW(created, wide(value.name).c_str(), 0, value.type, reinterpret_cast<const BYTE*>(text.data()),
+                           static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+        } else {
+            RegSetValueExW(created, wide(value.name).c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+        }
     }
     for (const auto& entry : key.subkeys) write_key(created, entry.second, view);
     RegCloseKey(created);
 }
 
-regfile::ParseResult parse_fixture(const std::string& reg_body) {
-    regfile::ParseResult parsed = regfile::parse("Windows Registry Editor Version 5.00\r\n\r\n" + reg_body);
+// An ANSI body is in the system's code page; marked, it is UTF-8.
+regfile::ParseResult parse_fixture(const std::string& reg_body, const char* mark = "") {
+    regfile::ParseResult parsed = regfile::parse(mark + std::string("Windows Registry Editor Version 5.00\r\n\r\n") + reg_body);
     if (!parsed.ok) throw std::runtime_error("test registry: line " + std::to_string(parsed.error_line) + ": " + parsed.error);
     // A fixture is written whole: a line the reader would skip is a mistake in the test.
     if (!parsed.warnings.empty()) {
@@ -37,8 +62,8 @@ regfile::ParseResult parse_fixture(const std::string& reg_body) {
     return parsed;
 }
 
-void write_machine(const std::string& reg_body, REGSAM view) {
-    const regfile::ParseResult parsed = parse_fixture(reg_body);
+void write_machine(const std::string& reg_body, REGSAM view, const char* mark = "") {
+    const regfile::ParseResult parsed = parse_fixture(reg_body, mark);
     for (const auto& entry : parsed.machine.subkeys) write_key(HKEY_LOCAL_MACHINE, entry.second, view);
 }
 
@@ -75,6 +100,11 @@ void RegistryFixture::install(const std::string& reg_body) {
     write_machine(reg_body, 0);
 }
 
+void RegistryFixture::install_export(const std::string& reg_body) {
+    clear();
+    write_machine(reg_body, 0, "\xEF\xBB\xBF");
+}
+
 // An export holds the keys as the 64-bit view shows them, WOW6432Node included, so they
 // are written there as they stand. A 32-bit machine has one view: there the keys go where
 // the same installers would have put them.
@@ -108,6 +138,10 @@ void RegistryFixture::clear() {
 }  // namespace testing_support
 
 namespace testing_support {
+
+bool use_code_page(unsigned code_page) {
+    return GetACP() == code_page;
+}
 
 bool inject_registry_faults(const std::string&) {
     return false;
