@@ -114,6 +114,13 @@ const CodePageCase code_page_cases[] = {
      "MapRegKeys", "c&"},
     {"cp1252_selection_around_trade_mark", 1252, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "™A–C"}},
      "MapRegKeys", "a&c&"},
+    // GetQuendrix: a name holding a letter is passed over, and the second byte of ア is none.
+    {"cp932_product_version_without_letter", 932,
+     subkeys({{"5.0", "a"}, {"6.0 ア", "b"}, {"7.0b", "c"}}, "SOFTWARE\\Korvalis\\Quendrix"), {}, "GetQuendrix", "6.0 ア"},
+    {"cp936_product_version_without_letter", 936, subkeys({{"5.0", "a"}, {"6.0 丄", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"),
+     {}, "GetQuendrix", "6.0 丄"},
+    {"cp1252_product_version_with_trade_mark", 1252, subkeys({{"5.0", "a"}, {"6.0™", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"),
+     {}, "GetQuendrix", "6.0™"},
     // GetDriverVer: a comment's character whose second byte is '_' is no marker.
     {"cp932_header_comment", 932, "", driver_path, "GetDriverVer", "2.014", 1, header_with("ダ")},
     {"cp936_header_comment", 936, "", driver_path, "GetDriverVer", "2.014", 1, header_with("乢")},

@@ -8,6 +8,7 @@
 #include "hostcall/host_call.h"
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "text/characters.h"
 #include "vantrel/leading_number.h"
 #include "vantrel/registry_view.h"
@@ -28,9 +29,15 @@ Answer quendrix_answer;
 Answer strovane_answer;
 Answer pellward_answer;
 
-bool holds_letter(const char* text) {
+// A letter is a character of its own: the second byte of ア (83 41 in code page 932) is no
+// 'A', and a name such as "6.0 ア" holds no letter.
+bool holds_letter(const char* text, const platform::LeadBytes& lead_bytes) {
     for (; *text != '\0'; ++text) {
-        if (characters::is_letter(*text)) return true;
+        if (lead_bytes.starts_pair(*text)) {
+            if (*++text == '\0') break;
+        } else if (characters::is_letter(*text)) {
+            return true;
+        }
     }
     return false;
 }
@@ -44,6 +51,7 @@ void find_highest_version(const char* product_key, platform::RegistryView view, 
     if (key == nullptr) return;
     std::uint32_t count = assumed_subkey_count;
     platform::count_subkeys(key, count);
+    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
     float best = 0.0f;
     for (std::uint32_t index = count; index-- > 0;) {
         std::array<char, subkey_name_capacity> name;
@@ -51,7 +59,7 @@ void find_highest_version(const char* product_key, platform::RegistryView view, 
         // A name that does not start with a number reads as 0, which never wins.
         const float number = vantrel::read_leading_number(name.data());
         if (!(number > best)) continue;
-        if (holds_letter(name.data())) continue;
+        if (holds_letter(name.data(), lead_bytes)) continue;
         best = number;
         std::memcpy(answer.data(), name.data(), answer.size());
     }
