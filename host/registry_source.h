@@ -46,10 +46,6 @@ bool use_stated_code_page(const std::string& path, std::string& error);
 std::string typed_for_machine(const std::string& typed);
 std::string machine_for_terminal(const std::string& text);
 
-// False, with the reason in error, where the libraries read this machine's own registry
-// and VISA: no other machine can be shown to them there.
-bool can_stand_in_for_machines(std::string& error);
-
 // Makes the VISA library that the libraries load afterwards list these instrument
 // descriptors (none: VISA lists nothing). False, with a reason in error, when a descriptor
 // cannot be passed on or no VISA library that takes such a list can be loaded.

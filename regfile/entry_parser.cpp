@@ -81,16 +81,16 @@ enum class Target { none, machine_key, elsewhere };
 
 class EntryParser {
 public:
-    EntryParser(LineReader& lines, bool utf16_data, unsigned code_page, bool read_data)
-        : lines_(lines), utf16_data_(utf16_data), code_page_(code_page), read_data_(read_data) {}
+    EntryParser(LineReader& lines, bool version5_export, unsigned code_page, bool read_data)
+        : lines_(lines), version5_export_(version5_export), code_page_(code_page), read_data_(read_data) {}
 
     // Building the index: key lines make keys and parts, value lines are only followed.
-    bool index(Export& index, ExportKey& machine, bool& utf16_data) {
+    bool index(Export& index, ExportKey& machine, bool& version5_export) {
         index_ = &index;
         machine_ = &machine;
         chain_.assign(1, &machine);
         if (!read_header()) return false;
-        utf16_data = utf16_data_;
+        version5_export = version5_export_;
         while (lines_.next(line_)) read_entry();
         close_part(lines_.offset());
         return true;
@@ -112,9 +112,9 @@ private:
             const std::string_view text = trim(line_.text);
             if (text.empty()) continue;
             if (text == "REGEDIT4") {
-                utf16_data_ = false;
+                version5_export_ = false;
             } else if (text == "Windows Registry Editor Version 5.00") {
-                utf16_data_ = true;
+                version5_export_ = true;
             } else {
                 index_->fail(line_.number, "not a registry file: the first line must be \"REGEDIT4\" or "
                                            "\"Windows Registry Editor Version 5.00\"");
@@ -172,16 +172,8 @@ private:
     }
 
     void split_path(std::string_view path) {
-        names_.clear();
-        std::size_t start = 0;
-        while (true) {
-            const auto end = path.find('\\', start);
-            const std::string_view part = path.substr(start, end - start);
-            if (part.empty()) fail("empty key name in path");
-            names_.push_back(part);
-            if (end == std::string_view::npos) return;
-            start = end + 1;
-        }
+        split_key_path(path, names_);
+        if (std::find(names_.begin(), names_.end(), std::string_view()) != names_.end()) fail("empty key name in path");
     }
 
     // Export files list a key's subkeys right after it, so the keys of the last key line
@@ -300,7 +292,7 @@ private:
         if (is_text_type(value_.type)) {
             text_.assign(value_.data.begin(), value_.data.end());
             converted_.clear();
-            if (utf16_data_) {
+            if (version5_export_) {
                 utf16_to_utf8(text_, converted_);
             } else {
                 code_page::to_utf8(text_, code_page_, converted_);
@@ -339,7 +331,7 @@ private:
     }
 
     LineReader& lines_;
-    bool utf16_data_;
+    bool version5_export_;
     unsigned code_page_;
     bool read_data_;
     Line line_;
@@ -361,12 +353,12 @@ private:
 }  // namespace
 
 bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, unsigned code_page,
-                 bool& utf16_data) {
-    return EntryParser(lines, true, code_page, check == ValueCheck::every_line).index(index, machine, utf16_data);
+                 bool& version5_export) {
+    return EntryParser(lines, true, code_page, check == ValueCheck::every_line).index(index, machine, version5_export);
 }
 
-void read_part_values(LineReader& lines, bool utf16_data, unsigned code_page, std::vector<Value>& values) {
-    EntryParser(lines, utf16_data, code_page, true).read_values(values);
+void read_part_values(LineReader& lines, bool version5_export, unsigned code_page, std::vector<Value>& values) {
+    EntryParser(lines, version5_export, code_page, true).read_values(values);
 }
 
 }  // namespace regfile

@@ -12,13 +12,13 @@ namespace regfile {
 
 // Reads the header, then every line into the index: its keys and the parts their values
 // stand in. False, with the failure noted in the index, when the header is missing;
-// utf16_data tells whether the header is version 5's, whose text data is UTF-16 (REGEDIT4's
+// version5_export tells whether the header is version 5's, whose text data is UTF-16 (REGEDIT4's
 // is in code_page). Names and text values are kept as UTF-8.
 bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, unsigned code_page,
-                 bool& utf16_data);
+                 bool& version5_export);
 
 // Reads the values in one part of a key into values: the lines that cannot be read are
 // skipped, as when the index was made.
-void read_part_values(LineReader& lines, bool utf16_data, unsigned code_page, std::vector<Value>& values);
+void read_part_values(LineReader& lines, bool version5_export, unsigned code_page, std::vector<Value>& values);
 
 }  // namespace regfile

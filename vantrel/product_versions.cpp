@@ -11,7 +11,7 @@
 #include "platform/text.h"
 #include "text/characters.h"
 #include "vantrel/leading_number.h"
-#include "vantrel/registry_view.h"
+#include "vantrel/view_variable.h"
 
 namespace {
 

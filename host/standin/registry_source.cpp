@@ -10,7 +10,7 @@
 #include "host/program_location.h"
 #include "platform/loader.h"
 #include "standin_registry/registry_cache.h"
-#include "standin_registry/registry_view.h"
+#include "standin_registry/wow64_redirection.h"
 #include "text/code_page.h"
 
 namespace host {
@@ -84,7 +84,7 @@ bool use_registry_file(const std::string& path, std::string& error) {
                   << "; line skipped\n";
     }
     setenv("VANTREL_REGISTRY", absolute.c_str(), 1);
-    shown_kind = standin_registry::sixty_four_bit_machine(*parsed) ? "64-bit" : "32-bit";
+    shown_kind = (standin_registry::stated_sixty_four_bit_machine() || standin_registry::holds_wow64_node(*parsed)) ? "64-bit" : "32-bit";
     return true;
 }
 
@@ -141,10 +141,6 @@ std::string machine_for_terminal(const std::string& text) {
     std::string typed;
     code_page::to_utf8(text, code_page::machine_code_page(), typed);
     return typed;
-}
-
-bool can_stand_in_for_machines(std::string&) {
-    return true;
 }
 
 bool use_instruments(const std::vector<std::string>& descriptors, std::string& error) {

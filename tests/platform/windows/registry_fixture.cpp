@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "regfile/reg_file.h"
+#include "regfile/key_tree.h"
 
 namespace testing_support {
 namespace {
