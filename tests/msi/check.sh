@@ -9,6 +9,8 @@
 # WINE runs a Windows program here (msiexec among them); HOSTSIM is hostsim.exe of the
 # packages' kind; FOLDER/ARCH/ holds sample.msi and hostile.msi, and receives their logs and
 # answers; VISA is the installed visa32.dll, moved aside while the hostile package runs.
+# The hostile package runs in a folder of its own holding the VISA stand-in someone could
+# plant (visa/planted/visa32.dll beside HOSTSIM), which GetHW must not load from there.
 # Ends with "msi: N passed, M failed".
 set -u
 wine=$1 hostsim=$2 folder=$(cd "$3" && pwd) visa=$4
@@ -74,12 +76,13 @@ answers_in_log() {
         }' "$1"
 }
 
-# Runs one package silently and compares its answers with what hostsim answered.
+# Runs one package silently, in the folder given, and compares its answers with what
+# hostsim answered.
 check() {
-    arch=$1 package=$2
+    arch=$1 package=$2 current=$3
     log=$folder/$arch/$package.log
     rm -f "$log" "$folder/$arch/$package-answers.txt"
-    $wine msiexec /i "$(windows_path "$folder/$arch/$package.msi")" /qn /l*v "$(windows_path "$log")"
+    (cd "$current" && $wine msiexec /i "$(windows_path "$folder/$arch/$package.msi")" /qn /l*v "$(windows_path "$log")")
     status=$?
     answers_in_log "$log" >"$folder/$arch/$package-answers.txt" 2>/dev/null
     if [ "$status" -eq 0 ] && diff -u "$scratch/$package.expected" "$folder/$arch/$package-answers.txt" \
@@ -93,10 +96,12 @@ check() {
     fi
 }
 
+mkdir "$scratch/planted"
+cp "$(dirname "$hostsim")/visa/planted/visa32.dll" "$scratch/planted/visa32.dll"
 for arch in "$@"; do
-    check "$arch" sample
+    check "$arch" sample "$PWD"
     mv "$visa" "$visa.aside"
-    check "$arch" hostile
+    check "$arch" hostile "$scratch/planted"
     mv "$visa.aside" "$visa"
 done
 rm -rf "$scratch"
