@@ -11,7 +11,6 @@
 #include "hostsim/fleet_table.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
-#include "host/process_pool.h"
 #include "host/registry_source.h"
 
 namespace {
@@ -176,14 +175,14 @@ int run_fleet(const Options& options) {
         fail("--format is text or tsv, not '" + options.format + "'", 2);
     }
     std::string error;
-    if (!host::can_stand_in_for_machines(error)) fail(error);
     hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     std::vector<hostsim::Machine> machines;
     if (!hostsim::list_machines(options.fleet, machines, error)) fail(error);
     if (machines.empty()) fail(options.fleet + " holds no machines (each is a .reg file, or a folder with registry.reg)");
-    const hostsim::FleetJobs jobs{options.jobs > 0 ? options.jobs : host::processor_count(), options.time_limit_seconds};
-    const std::vector<hostsim::MachineRow> rows = hostsim::run_fleet(run, machines, jobs);
+    const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
+    std::vector<hostsim::MachineRow> rows;
+    if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
     const auto format = options.format == "tsv" ? hostsim::TableFormat::tsv : hostsim::TableFormat::text;
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
