@@ -22,7 +22,7 @@ bool use_registry_file(const std::string& path, std::string& error);
 bool state_machine_kind(const std::string& bits, std::string& error);
 
 // "64-bit" or "32-bit": the Windows the registry file shown last comes from, as the
-// libraries read it.
+// libraries read it; on Windows, this machine's kind.
 std::string shown_machine_kind();
 
 // False, with the reason in error, where the libraries read this machine's own registry

@@ -1,6 +1,6 @@
 // A fleet of machines for the host simulator: every entry of a folder is one machine (a
-// .reg file, or a folder holding registry.reg, an optional instruments file and the files
-// a script names), and a script runs once on each, as if on that machine alone.
+// .reg file, or a folder holding registry.reg, optional instruments and description files
+// and the files a script names), and a script runs once on each, as if on that machine alone.
 #pragma once
 
 #include <string>
@@ -15,6 +15,7 @@ struct Machine {
     std::string name;         // the entry's name in the fleet's folder
     std::string registry;     // its .reg file
     std::string instruments;  // its instruments file, or "" when it has none
+    std::string description;  // its description (hostsim/description.h), or "" when it has none
     std::string folder;       // the folder its script runs in; "" for a bare .reg file
     std::string unreadable;   // why the entry cannot be a machine, or ""
 };
@@ -48,6 +49,11 @@ struct FleetJobs {
 // machine that crashes or outlives the time limit is an error row. The rows are in the
 // machines' order, however many run at once.
 std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs);
+
+// The row of the machine the libraries see now (on Windows, this one), named name: the
+// script run to its end in the current folder, every expectation given its outcome, as a
+// fleet runs it on each of its machines.
+MachineRow run_here(const FleetRun& run, const std::string& name);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

@@ -2,6 +2,8 @@
 // for Windows only.
 #include "host/registry_source.h"
 
+#include "host/this_machine.h"
+
 namespace host {
 
 bool use_registry_file(const std::string& path, std::string& error) {
@@ -15,8 +17,9 @@ bool state_machine_kind(const std::string&, std::string& error) {
     return false;
 }
 
+// The libraries read this machine: its own kind.
 std::string shown_machine_kind() {
-    return "";
+    return this_machine().kind;
 }
 
 bool can_stand_in_for_machines(std::string& error) {

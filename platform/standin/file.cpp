@@ -1,12 +1,17 @@
-// Stand-in side of file reading, for builds away from Windows: POSIX descriptors.
+// Stand-in side of file reading, for builds away from Windows: POSIX descriptors. The
+// current folder stands for the machine: a Windows path names the file where a machine's
+// folder keeps it (C:\dir\file.h is drive_c/dir/file.h, text/machine_path.h).
 #include "platform/file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
+
+#include "text/machine_path.h"
 
 namespace platform {
 namespace {
@@ -19,7 +24,10 @@ int descriptor_of(FileHandle file) {
 }  // namespace
 
 FileHandle open_file_for_reading(const char* path) noexcept {
-    const int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Room for any path an export passes (they hold fewer than 260 characters) once mapped.
+    std::array<char, 1024> local_path;
+    if (!machine_path::to_machine_folder(path, local_path.data(), local_path.size())) return nullptr;
+    const int descriptor = open(local_path.data(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return nullptr;
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
