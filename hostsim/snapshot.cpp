@@ -284,7 +284,7 @@ int take_snapshot(const SnapshotRequest& request, std::ostream& out, std::ostrea
     const std::uintmax_t bytes = folder_size(named, files);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     out << "snapshot of " << machine.computer << " (" << machine.kind << " Windows " << machine.windows_version
-        << ", code page " << machine.code_page << ") written to " << named.string() << ": " << files << " files, "
+        << ", code page " << machine.code_page << ") written to " << request.folder << ": " << files << " files, "
         << bytes << " bytes, in " << std::fixed << std::setprecision(1) << seconds.count() << " s\n";
     return 0;
 }
