@@ -25,10 +25,6 @@ bool state_machine_kind(const std::string& bits, std::string& error);
 // libraries read it; on Windows, this machine's kind.
 std::string shown_machine_kind();
 
-// False, with the reason in error, where the libraries read this machine's own registry
-// and VISA: no other machine can be shown to them there.
-bool can_stand_in_for_machines(std::string& error);
-
 // Makes the VISA library that the libraries load afterwards list these instrument
 // descriptors (none: VISA lists nothing). False, with a reason in error, when a descriptor
 // cannot be passed on or no VISA library that takes such a list can be loaded.

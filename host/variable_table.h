@@ -25,7 +25,9 @@ public:
     ~VariableTable();
     VariableTable(const VariableTable&) = delete;
     VariableTable& operator=(const VariableTable&) = delete;
-    VariableTable(VariableTable&&) = default;
+    // The record points into the table itself, so a table stays where it was made.
+    VariableTable(VariableTable&&) = delete;
+    VariableTable& operator=(VariableTable&&) = delete;
 
     // Sets a variable as the host's script does: creates or overwrites, the value cut to the
     // value width. False when the table is full or the wrapped name does not fit a slot.

@@ -13,7 +13,7 @@
 #include <random>
 #include <sstream>
 
-#include "host/process_pool.h"
+#include "host/process_per_task.h"
 #include "host/registry_source.h"
 #include "hostsim/description.h"
 
@@ -274,7 +274,8 @@ bool list_machines(const std::string& fleet_folder, std::vector<Machine>& machin
     return true;
 }
 
-std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs) {
+bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
+               std::vector<MachineRow>& rows, std::string& error) {
     std::error_code ignored;
     const std::string launch_folder = fs::current_path(ignored).string();
     const EmptyFolder empty_folder;
@@ -282,13 +283,13 @@ std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine
         const MachineRow row = run_machine(run, machines[index], launch_folder, empty_folder.path(), send);
         send(row_record(row));
     };
-    const std::vector<host::TaskResult> results =
-        host::run_tasks(machines.size(), jobs.jobs, jobs.time_limit_seconds, run_one);
-    std::vector<MachineRow> rows;
+    std::vector<host::TaskResult> results;
+    if (!host::run_tasks(machines.size(), jobs.count, jobs.time_limit_seconds, run_one, results, error)) return false;
+    rows.clear();
     for (std::size_t i = 0; i < machines.size(); ++i) {
         rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds));
     }
-    return rows;
+    return true;
 }
 
 MachineRow run_here(const FleetRun& run, const std::string& name) {

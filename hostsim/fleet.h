@@ -40,7 +40,7 @@ struct MachineRow {
 };
 
 struct FleetJobs {
-    unsigned jobs = 1;               // machines run at the same time
+    unsigned count = 0;              // machines run at the same time; 0: one per processor
     double time_limit_seconds = 60;  // for one machine's run; a machine that takes longer is stopped
 };
 
@@ -48,7 +48,9 @@ struct FleetJobs {
 // libraries loaded afresh, so that nothing one machine leaves behind reaches another, and a
 // machine that crashes or outlives the time limit is an error row. The rows are in the
 // machines' order, however many run at once.
-std::vector<MachineRow> run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs);
+// False, with the reason in error, where no fleet can run (on Windows).
+bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
+               std::vector<MachineRow>& rows, std::string& error);
 
 // The row of the machine the libraries see now (on Windows, this one), named name: the
 // script run to its end in the current folder, every expectation given its outcome, as a

@@ -13,7 +13,6 @@
 #include "hostsim/script.h"
 #include "hostsim/session.h"
 #include "hostsim/snapshot.h"
-#include "host/process_pool.h"
 #include "host/registry_source.h"
 #include "host/this_machine.h"
 
@@ -217,14 +216,14 @@ int run_fleet(const Options& options) {
     if (!options.positional.empty()) fail("--fleet takes no LIBRARY or EXPORT", 2);
     const hostsim::TableFormat format = table_format(options);
     std::string error;
-    if (!host::can_stand_in_for_machines(error)) fail(error);
     hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     std::vector<hostsim::Machine> machines;
     if (!hostsim::list_machines(options.fleet, machines, error)) fail(error);
     if (machines.empty()) fail(options.fleet + " holds no machines (each is a .reg file, or a folder with registry.reg)");
-    const hostsim::FleetJobs jobs{options.jobs > 0 ? options.jobs : host::processor_count(), options.time_limit_seconds};
-    const std::vector<hostsim::MachineRow> rows = hostsim::run_fleet(run, machines, jobs);
+    const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
+    std::vector<hostsim::MachineRow> rows;
+    if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
 }

@@ -80,16 +80,16 @@ enum class Target { none, machine_key, elsewhere };
 
 class EntryParser {
 public:
-    EntryParser(LineReader& lines, bool utf16_data, bool read_data)
-        : lines_(lines), utf16_data_(utf16_data), read_data_(read_data) {}
+    EntryParser(LineReader& lines, bool version5_export, bool read_data)
+        : lines_(lines), version5_export_(version5_export), read_data_(read_data) {}
 
     // Building the index: key lines make keys and parts, value lines are only followed.
-    bool index(Export& index, ExportKey& machine, bool& utf16_data) {
+    bool index(Export& index, ExportKey& machine, bool& version5_export) {
         index_ = &index;
         machine_ = &machine;
         chain_.assign(1, &machine);
         if (!read_header()) return false;
-        utf16_data = utf16_data_;
+        version5_export = version5_export_;
         while (lines_.next(line_)) read_entry();
         close_part(lines_.offset());
         return true;
@@ -111,9 +111,9 @@ private:
             const std::string_view text = trim(line_.text);
             if (text.empty()) continue;
             if (text == "REGEDIT4") {
-                utf16_data_ = false;
+                version5_export_ = false;
             } else if (text == "Windows Registry Editor Version 5.00") {
-                utf16_data_ = true;
+                version5_export_ = true;
             } else {
                 index_->fail(line_.number, "not a registry file: the first line must be \"REGEDIT4\" or "
                                            "\"Windows Registry Editor Version 5.00\"");
@@ -171,16 +171,8 @@ private:
     }
 
     void split_path(std::string_view path) {
-        names_.clear();
-        std::size_t start = 0;
-        while (true) {
-            const auto end = path.find('\\', start);
-            const std::string_view part = path.substr(start, end - start);
-            if (part.empty()) fail("empty key name in path");
-            names_.push_back(part);
-            if (end == std::string_view::npos) return;
-            start = end + 1;
-        }
+        split_key_path(path, names_);
+        if (std::find(names_.begin(), names_.end(), std::string_view()) != names_.end()) fail("empty key name in path");
     }
 
     // Export files list a key's subkeys right after it, so the keys of the last key line
@@ -295,7 +287,7 @@ private:
         }
         if (!read_data_ && !storing()) return;
         read_byte_list(text_);
-        if (utf16_data_ && is_text_type(value_.type)) {
+        if (version5_export_ && is_text_type(value_.type)) {
             text_.assign(value_.data.begin(), value_.data.end());
             narrowed_.clear();
             narrow_utf16(text_, narrowed_);
@@ -333,7 +325,7 @@ private:
     }
 
     LineReader& lines_;
-    bool utf16_data_;
+    bool version5_export_;
     bool read_data_;
     Line line_;
     Export* index_ = nullptr;
@@ -353,12 +345,12 @@ private:
 
 }  // namespace
 
-bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, bool& utf16_data) {
-    return EntryParser(lines, true, check == ValueCheck::every_line).index(index, machine, utf16_data);
+bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, bool& version5_export) {
+    return EntryParser(lines, true, check == ValueCheck::every_line).index(index, machine, version5_export);
 }
 
-void read_part_values(LineReader& lines, bool utf16_data, std::vector<Value>& values) {
-    EntryParser(lines, utf16_data, true).read_values(values);
+void read_part_values(LineReader& lines, bool version5_export, std::vector<Value>& values) {
+    EntryParser(lines, version5_export, true).read_values(values);
 }
 
 }  // namespace regfile

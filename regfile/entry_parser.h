@@ -12,11 +12,11 @@ namespace regfile {
 
 // Reads the header, then every line into the index: its keys and the parts their values
 // stand in. False, with the failure noted in the index, when the header is missing;
-// utf16_data tells whether the header is version 5's, whose text data is UTF-16.
-bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, bool& utf16_data);
+// version5_export tells whether the header is version 5's, whose text data is UTF-16.
+bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, bool& version5_export);
 
 // Reads the values in one part of a key into values: the lines that cannot be read are
 // skipped, as when the index was made.
-void read_part_values(LineReader& lines, bool utf16_data, std::vector<Value>& values);
+void read_part_values(LineReader& lines, bool version5_export, std::vector<Value>& values);
 
 }  // namespace regfile

@@ -33,7 +33,7 @@ Export::Export(std::unique_ptr<ByteSource> source, std::uint64_t size, ValueChec
         begin = 3;
     }
     LineReader lines(*source_, encoding_, begin, size, 1);
-    if (!index_lines(lines, *this, *machine_, check, utf16_data_)) parts_.clear();
+    if (!index_lines(lines, *this, *machine_, check, version5_export_)) parts_.clear();
 }
 
 void Export::fail(int line, std::string message) {
@@ -92,7 +92,7 @@ const std::vector<Value>& Export::values(const ExportKey& key) const {
     if (key.values_read) return key.values;
     for (std::uint32_t part = key.first_part; part != no_part; part = parts_[part].next) {
         LineReader lines(*source_, encoding_, parts_[part].begin, parts_[part].end, parts_[part].first_line);
-        read_part_values(lines, utf16_data_, key.values);
+        read_part_values(lines, version5_export_, key.values);
     }
     key.values_read = true;
     return key.values;

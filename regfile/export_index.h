@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "regfile/line_reader.h"
-#include "regfile/reg_file.h"
+#include "regfile/names_and_values.h"
 
 namespace regfile {
 
@@ -73,7 +73,7 @@ public:
 private:
     std::unique_ptr<ByteSource> source_;
     Encoding encoding_ = Encoding::ansi;
-    bool utf16_data_ = true;
+    bool version5_export_ = true;
     std::deque<ExportKey> keys_;  // every key ever read, the removed ones too: addresses stay
     ExportKey* machine_;
     std::vector<Part> parts_;

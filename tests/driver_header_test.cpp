@@ -245,15 +245,19 @@ TEST(DriverHeaderState, UnsetPathGivesZero) {
     EXPECT_EQ(host.result(), "0.000");
 }
 
-// A path of 259 characters is read; a longer one is never opened cut to 259, even when
-// that cut names a header.
+// A path of 259 characters is read; one of 260, which a long-path-aware installer can
+// name, is not read although the file is there, and is never opened cut to 259 either,
+// though that cut names a header too.
 TEST(DriverHeaderState, PathOf259CharactersAtMost) {
     const std::size_t folder_length = (fs::temp_directory_path() / "").string().size();
     TemporaryFile header(major_1_minor_2, std::string(259 - folder_length, 'h'));
+    TemporaryFile longer(major_1_minor_2, std::string(259 - folder_length, 'h') + "x");
     ASSERT_EQ(header.path().size(), 259u);
+    ASSERT_EQ(longer.path().size(), 260u);
+    ASSERT_TRUE(fs::exists(longer.path()));
     testing_support::TestHost host("vantrel");
     EXPECT_EQ(driver_version(host, header.path()), "1.002");
-    EXPECT_EQ(driver_version(host, header.path() + "x"), "0.000");
+    EXPECT_EQ(driver_version(host, longer.path()), "0.000");
 }
 
 // The header is closed after every call: under a limit of a few open files, many calls

@@ -29,12 +29,12 @@ void put_slot(host::VariableTable& table, std::uint32_t slot, const std::string&
     if (record.count <= slot) record.count = slot + 1;
 }
 
-host::VariableTable make_table(host::TableShape shape, const Variables& stored) {
-    host::VariableTable table(shape);
+// Fills the slots as a host would have, in place: a table cannot move, its record points
+// into it.
+void fill_slots(host::VariableTable& table, const Variables& stored) {
     for (std::uint32_t slot = 0; slot < stored.size(); ++slot) {
         put_slot(table, slot, stored[slot].first, stored[slot].second);
     }
-    return table;
 }
 
 struct ReadCase {
@@ -64,7 +64,8 @@ class ReadHostVariable : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadHostVariable, CopiesBoundedValue) {
     const ReadCase& c = GetParam();
-    host::VariableTable table = make_table(c.shape, c.stored);
+    host::VariableTable table(c.shape);
+    fill_slots(table, c.stored);
     std::vector<char> destination(c.destination_size + 8, '#');
     const std::size_t length = hostcall::read_host_variable(&table.record("RESULT"), c.bare_name.c_str(),
                                                             destination.data(), c.destination_size);
@@ -111,7 +112,8 @@ class WriteHostVariable : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(WriteHostVariable, WritesWithinSlots) {
     const WriteCase& c = GetParam();
-    host::VariableTable table = make_table(c.shape, c.stored);
+    host::VariableTable table(c.shape);
+    fill_slots(table, c.stored);
     hostcall::write_host_variable(&table.record("RESULT"), c.bare_name.c_str(), c.text.c_str());
     EXPECT_EQ(table.variables(), c.expected);
     EXPECT_EQ(table.record("RESULT").count, c.expected.size());
@@ -123,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteHostVariable, ::testing::ValuesIn(write_cas
 // Records a host could hand over by mistake: nothing is read through a null address and
 // nothing is written.
 TEST(HostCallRecord, NullAddressesReadEmptyAndWriteNothing) {
-    host::VariableTable table = make_table({4, 32, 64}, {{"%K%", "value"}});
+    host::VariableTable table(host::TableShape{4, 32, 64});
+    fill_slots(table, {{"%K%", "value"}});
     const HostCallRecord good = table.record("K");
     struct Damage {
         const char* label;
@@ -152,7 +155,8 @@ TEST(HostCallRecord, NullAddressesReadEmptyAndWriteNothing) {
 }
 
 TEST(HostCallRecord, CountAboveCapacityIsCapacity) {
-    host::VariableTable table = make_table({2, 32, 64}, {{"%A%", "1"}, {"%B%", "2"}});
+    host::VariableTable table(host::TableShape{2, 32, 64});
+    fill_slots(table, {{"%A%", "1"}, {"%B%", "2"}});
     HostCallRecord& record = table.record("RESULT");
     record.count = 0xFFFFFFFFu;
     char value[16];

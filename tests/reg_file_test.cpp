@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "regfile/export_index.h"
-#include "regfile/reg_file.h"
+#include "regfile/key_tree.h"
 #include "support/case_label.h"
 
 namespace {

@@ -40,8 +40,8 @@ const LookupCase lookup_cases[] = {
     {"trailing_text_ignored", "1st", "B", 1},
     {"read_past_nine_characters", "00000000001", "B", 1},
     {"largest_index_is_no_subkey", "2147483647", "", 0},
-    {"wraps_to_zero_if_cut_to_32_bits", "4294967296", "", 0},
-    {"wraps_to_one_if_cut_to_32_bits", "-4294967295", "", 0},
+    {"not_cut_to_32_bits_to_zero", "4294967296", "", 0},
+    {"not_cut_to_32_bits_to_one", "-4294967295", "", 0},
     {"key_missing", "0", "", 0, "SOFTWARE\\VantrelTest\\Missing"},
     {"name_of_255_characters", "0", long_subkey.c_str(), 1, "SOFTWARE\\VantrelTest\\Long"},
 };

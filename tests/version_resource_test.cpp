@@ -38,6 +38,9 @@ const VersionField version_fields[] = {
     {"driver_internal_name", "driver", "InternalName", "driver"},
     {"driver_product_name", "driver", "ProductName", VANTREL_PRODUCT_NAME},
     {"driver_legal_copyright", "driver", "LegalCopyright", VANTREL_COPYRIGHT},
+    {"vantrel_msi_file_version", "vantrel_msi", "FileVersion", VANTREL_VERSION},
+    {"vantrel_msi_file_description", "vantrel_msi", "FileDescription", VANTREL_MSI_DESCRIPTION},
+    {"vantrel_msi_original_filename", "vantrel_msi", "OriginalFilename", "vantrel_msi.dll"},
 };
 
 // The whole version block of the project's library, or nothing when it has none.
@@ -100,7 +103,7 @@ TEST_P(VersionNumbers, MatchTheProjectVersion) {
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "marked debug, pre-release or patched";
 }
 
-INSTANTIATE_TEST_SUITE_P(Libraries, VersionNumbers, ::testing::Values("vantrel", "driver"));
+INSTANTIATE_TEST_SUITE_P(Libraries, VersionNumbers, ::testing::Values("vantrel", "driver", "vantrel_msi"));
 
 }  // namespace
 #endif

@@ -10,7 +10,7 @@
 #include "platform/registry.h"
 #include "text/characters.h"
 #include "vantrel/leading_number.h"
-#include "vantrel/registry_view.h"
+#include "vantrel/view_variable.h"
 
 namespace {
 

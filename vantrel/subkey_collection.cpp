@@ -10,7 +10,7 @@
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
 #include "text/characters.h"
-#include "vantrel/registry_view.h"
+#include "vantrel/view_variable.h"
 #include "vantrel/whole_variable.h"
 
 namespace {
@@ -143,7 +143,7 @@ void record_subkey(const char* name, const ValueText& value) {
 }
 
 // Enumeration ends at the first index the registry does not answer, normally the end.
-void collect_versioned_subkeys(platform::RegistryKey main_key, const Request& request) {
+void collect_one_subkey_per_value(platform::RegistryKey main_key, const Request& request) {
     table.count = 0;
     Name name;
     ValueText value;
@@ -209,7 +209,7 @@ EXPORT_ABI std::int32_t STDCALL_ABI GetRegKeys(HostCallRecord* record) noexcept 
         hostcall::write_result(record, "");
         return 0;
     }
-    collect_versioned_subkeys(main_key, request);
+    collect_one_subkey_per_value(main_key, request);
     sort_by_name();
     drop_changed_entries(main_key, request);
     platform::close_key(main_key);

@@ -7,7 +7,7 @@
 #include "platform/calling_convention.h"
 #include "platform/registry.h"
 #include "text/characters.h"
-#include "vantrel/registry_view.h"
+#include "vantrel/view_variable.h"
 #include "vantrel/whole_variable.h"
 
 namespace {

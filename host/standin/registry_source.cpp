@@ -9,7 +9,7 @@
 #include "host/program_location.h"
 #include "platform/loader.h"
 #include "standin_registry/registry_cache.h"
-#include "standin_registry/registry_view.h"
+#include "standin_registry/wow64_redirection.h"
 
 namespace host {
 namespace {
@@ -40,7 +40,7 @@ bool use_registry_file(const std::string& path, std::string& error) {
                   << "; line skipped\n";
     }
     setenv("VANTREL_REGISTRY", absolute.c_str(), 1);
-    shown_kind = standin_registry::sixty_four_bit_machine(*parsed) ? "64-bit" : "32-bit";
+    shown_kind = (standin_registry::stated_sixty_four_bit_machine() || standin_registry::holds_wow64_node(*parsed)) ? "64-bit" : "32-bit";
     return true;
 }
 
@@ -56,10 +56,6 @@ bool state_machine_kind(const std::string& bits, std::string& error) {
 
 std::string shown_machine_kind() {
     return shown_kind;
-}
-
-bool can_stand_in_for_machines(std::string&) {
-    return true;
 }
 
 bool use_instruments(const std::vector<std::string>& descriptors, std::string& error) {

@@ -22,12 +22,6 @@ std::string shown_machine_kind() {
     return this_machine().kind;
 }
 
-bool can_stand_in_for_machines(std::string& error) {
-    error = "--fleet is for builds away from Windows: here the libraries read the real registry, "
-            "and this machine is the one machine there is (run the script on it with --script alone)";
-    return false;
-}
-
 bool use_instruments(const std::vector<std::string>&, std::string& error) {
     error = "the real VISA lists the instruments here";
     return false;

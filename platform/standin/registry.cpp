@@ -21,7 +21,7 @@
 // the .reg file named by the first variable instead. Keys already open keep what they saw.
 //
 // An export that holds HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node is a 64-bit machine's, and the
-// libraries read it as 32-bit libraries read that machine (registry_view.h); so is any
+// libraries read it as 32-bit libraries read that machine (wow64_redirection.h); so is any
 // export when VANTREL_REGISTRY_MACHINE is "64" (a partial export that cannot tell). Any other
 // export is a 32-bit machine's, with one view.
 //
@@ -35,11 +35,12 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "test_hooks/allocation_scope.h"
 #include "standin_registry/registry_cache.h"
 #include "test_hooks/registry_operations.h"
-#include "standin_registry/registry_view.h"
+#include "standin_registry/wow64_redirection.h"
 #include "regfile/export_index.h"
 
 namespace platform {
@@ -87,18 +88,18 @@ void apply_registry_change(MainKey& main) {
 // key itself, and a path starting with a backslash is no key.
 const regfile::ExportKey* find_key(const regfile::Export& registry, const std::string& path) {
     if (!path.empty() && path.front() == '\\') return nullptr;
+    std::vector<std::string_view> names;
+    regfile::split_key_path(path, names);
     const regfile::ExportKey* key = &registry.machine();
-    for (std::size_t start = 0; key != nullptr && start < path.size();) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) key = registry.find_subkey(*key, std::string_view(path).substr(start, end - start));
-        start = end + 1;
+    for (std::size_t i = 0; key != nullptr && i < names.size(); ++i) {
+        if (!names[i].empty()) key = registry.find_subkey(*key, names[i]);
     }
     return key;
 }
 
 RegistryKey open_path(std::shared_ptr<MainKey> main, std::string path, RegistryView view) {
     Snapshot snapshot = main->snapshot;
-    const regfile::ExportKey* key = find_key(*snapshot, standin_registry::path_in_view(path, view, main->sixty_four_bit_machine));
+    const regfile::ExportKey* key = find_key(*snapshot, standin_registry::redirected_path(path, view == RegistryView::wow64_64, main->sixty_four_bit_machine));
     if (key == nullptr) return nullptr;
     return new (std::nothrow) OpenKey{std::move(main), std::move(snapshot), std::move(path), key};
 }
@@ -119,7 +120,8 @@ RegistryKey open_machine_key(const char* path, KeyAccess, RegistryView view) noe
     if (fault_injected("open") || view_flag_refused(view)) return nullptr;
     auto main = std::make_shared<MainKey>();
     main->snapshot = standin_registry::registry_snapshot(std::getenv("VANTREL_REGISTRY"));
-    main->sixty_four_bit_machine = standin_registry::sixty_four_bit_machine(*main->snapshot);
+    main->sixty_four_bit_machine =
+        standin_registry::stated_sixty_four_bit_machine() || standin_registry::holds_wow64_node(*main->snapshot);
     return open_path(std::move(main), path != nullptr ? path : "", view);
 } catch (...) {
     return nullptr;

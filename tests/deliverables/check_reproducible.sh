@@ -1,7 +1,8 @@
 #!/bin/sh
 # The deliverables are reproducible: the same sources, copied to another folder and built
-# there from scratch, give DLLs identical to this build's, byte for byte. Only the two
-# DLLs are built again, without the tests.
+# there from scratch, give DLLs and a hostsim.exe identical to this build's, byte for byte.
+# Only what the release ships (the two DLLs, the custom-action DLL and hostsim.exe) is
+# built again, without the tests.
 # usage: check_reproducible.sh SOURCE_DIR BUILD_DIR TOOLCHAIN_FILE (relative to SOURCE_DIR) BUILD_TYPE
 set -eu
 source=$1
@@ -17,11 +18,11 @@ tar -C "$source" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | t
 cmake -G Ninja -S "$scratch/sources-elsewhere" -B "$scratch/second-build" \
     -DCMAKE_TOOLCHAIN_FILE="$scratch/sources-elsewhere/$toolchain" -DCMAKE_BUILD_TYPE="$build_type" \
     -DVANTREL_TESTS=OFF >"$scratch/configure.log" 2>&1 || { cat "$scratch/configure.log"; exit 1; }
-cmake --build "$scratch/second-build" -j 2 --target vantrel driver >"$scratch/build.log" 2>&1 ||
+cmake --build "$scratch/second-build" -j 2 --target vantrel driver vantrel_msi hostsim >"$scratch/build.log" 2>&1 ||
     { tail -30 "$scratch/build.log"; exit 1; }
 
 failures=0
-for dll in vantrel.dll driver.dll; do
+for dll in vantrel.dll driver.dll vantrel_msi.dll hostsim.exe; do
     first=$(sha256sum < "$build/bin/$dll" | cut -d' ' -f1)
     second=$(sha256sum < "$scratch/second-build/bin/$dll" | cut -d' ' -f1)
     echo "$dll  $build/bin: $first"

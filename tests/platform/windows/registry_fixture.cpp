@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "regfile/reg_file.h"
+#include "regfile/key_tree.h"
 
 namespace testing_support {
 namespace {

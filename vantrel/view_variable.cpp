@@ -1,5 +1,5 @@
 // REGISTRY_VIEW: which view of HKEY_LOCAL_MACHINE\SOFTWARE a script's registry reads see.
-#include "vantrel/registry_view.h"
+#include "vantrel/view_variable.h"
 
 #include <array>
 #include <cstring>

@@ -1,10 +1,7 @@
 // A .reg file read whole: the index of its keys (export_index.h), every key's values read.
-#include "regfile/reg_file.h"
-
-#include <algorithm>
+#include "regfile/key_tree.h"
 
 #include "regfile/export_index.h"
-#include "text/characters.h"
 
 namespace regfile {
 namespace {
@@ -25,18 +22,6 @@ void copy_tree(const Export& source, const ExportKey& from, Key& to) {
 }
 
 }  // namespace
-
-bool NameOrder::operator()(std::string_view left, std::string_view right) const noexcept {
-    return std::lexicographical_compare(
-        left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {
-            return static_cast<unsigned char>(characters::to_upper(a)) < static_cast<unsigned char>(characters::to_upper(b));
-        });
-}
-
-bool same_name(std::string_view left, std::string_view right) noexcept {
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(), [](char a, char b) { return characters::to_upper(a) == characters::to_upper(b); });
-}
 
 const Key* Key::find_subkey(std::string_view wanted) const {
     const auto entry = subkeys.find(wanted);

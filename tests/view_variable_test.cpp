@@ -110,9 +110,9 @@ bool product_export(const ViewCase& c) {
     return std::string(c.export_name).rfind("GetReg", 0) != 0;
 }
 
-class RegistryView : public ::testing::TestWithParam<ViewCase> {};
+class ViewVariable : public ::testing::TestWithParam<ViewCase> {};
 
-TEST_P(RegistryView, AnswersFromTheViewAskedFor) {
+TEST_P(ViewVariable, AnswersFromTheViewAskedFor) {
     const ViewCase& c = GetParam();
     for (const MachineShape shape : testing_support::machine_shapes()) {
         SCOPED_TRACE(testing_support::shape_name(shape));
@@ -127,7 +127,7 @@ TEST_P(RegistryView, AnswersFromTheViewAskedFor) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegistryView, ::testing::ValuesIn(view_cases), testing_support::by_label);
+INSTANTIATE_TEST_SUITE_P(Cases, ViewVariable, ::testing::ValuesIn(view_cases), testing_support::by_label);
 
 // A system that does not know the view flags refuses every open that asks for a view: an
 // export asked for one answers as for a key that cannot be opened, and one not asked for
@@ -152,9 +152,9 @@ const RefusedViewCase refused_view_cases[] = {
     {"collection_32", "GetRegKeys", "32", 0, ""},
 };
 
-class RegistryViewRefused : public ::testing::TestWithParam<RefusedViewCase> {};
+class ViewVariableRefused : public ::testing::TestWithParam<RefusedViewCase> {};
 
-TEST_P(RegistryViewRefused, AnswersAsForAKeyThatCannotBeOpened) {
+TEST_P(ViewVariableRefused, AnswersAsForAKeyThatCannotBeOpened) {
     const RefusedViewCase& c = GetParam();
     testing_support::RegistryFixture registry;
     registry.install("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvalis\\Quendrix\\6.0]\r\n\"Path\"=\"a\"\r\n");
@@ -169,7 +169,7 @@ TEST_P(RegistryViewRefused, AnswersAsForAKeyThatCannotBeOpened) {
     EXPECT_EQ(host.result(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegistryViewRefused, ::testing::ValuesIn(refused_view_cases), testing_support::by_label);
+INSTANTIATE_TEST_SUITE_P(Cases, ViewVariableRefused, ::testing::ValuesIn(refused_view_cases), testing_support::by_label);
 
 // A partial export (one vendor's key) cannot tell the machine's kind; stated to be a 64-bit
 // machine's, its keys are the 64-bit view's. Natively only, where the stand-in reads exports.

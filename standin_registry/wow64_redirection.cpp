@@ -2,7 +2,7 @@
 // A 32-bit read of SOFTWARE\X finds SOFTWARE\WOW6432Node\X, one of SOFTWARE\Classes\X finds
 // SOFTWARE\Classes\WOW6432Node\X; a path already naming WOW6432Node, SOFTWARE\Classes itself
 // and every path outside SOFTWARE are the same key in both views.
-#include "standin_registry/registry_view.h"
+#include "standin_registry/wow64_redirection.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "regfile/reg_file.h"
+#include "regfile/names_and_values.h"
 
 namespace standin_registry {
 namespace {
@@ -19,11 +19,8 @@ namespace {
 // passed over, as the registry passes them over.
 std::vector<std::string_view> names_along(std::string_view path) {
     std::vector<std::string_view> names;
-    for (std::size_t start = 0; start < path.size();) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) names.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    regfile::split_key_path(path, names);
+    names.erase(std::remove(names.begin(), names.end(), std::string_view()), names.end());
     return names;
 }
 
@@ -43,16 +40,19 @@ std::size_t redirected_after(const std::vector<std::string_view>& names) {
 
 }  // namespace
 
-bool sixty_four_bit_machine(const regfile::Export& registry) {
-    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
-    if (stated != nullptr && std::strcmp(stated, "64") == 0) return true;
+bool holds_wow64_node(const regfile::Export& registry) {
     const regfile::ExportKey* software = registry.find_subkey(registry.machine(), "SOFTWARE");
     return software != nullptr && registry.find_subkey(*software, "WOW6432Node") != nullptr;
 }
 
-std::string path_in_view(const std::string& path, platform::RegistryView view, bool sixty_four_bit_machine) {
+bool stated_sixty_four_bit_machine() {
+    const char* stated = std::getenv("VANTREL_REGISTRY_MACHINE");
+    return stated != nullptr && std::strcmp(stated, "64") == 0;
+}
+
+std::string redirected_path(const std::string& path, bool sixty_four_bit_view, bool sixty_four_bit_machine) {
     // A path starting with a backslash opens nothing, in any view.
-    if (!sixty_four_bit_machine || view == platform::RegistryView::wow64_64 || path.empty() || path.front() == '\\') {
+    if (!sixty_four_bit_machine || sixty_four_bit_view || path.empty() || path.front() == '\\') {
         return path;
     }
     const std::vector<std::string_view> names = names_along(path);

@@ -1,6 +1,6 @@
 // A child process per task (fork), each with a pipe back to the parent, which waits for
 // all of them at once (poll) and kills any that outlives its time limit.
-#include "host/process_pool.h"
+#include "host/process_per_task.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -106,12 +106,13 @@ int milliseconds_to_first_deadline(const std::vector<Running>& running) {
 
 }  // namespace
 
-std::vector<TaskResult> run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
-                                  const std::function<void(std::size_t index, const Send& send)>& task) {
-    std::vector<TaskResult> results(count);
+bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
+               const std::function<void(std::size_t index, const Send& send)>& task,
+               std::vector<TaskResult>& results, std::string&) {
+    results.assign(count, TaskResult{});
     std::vector<Running> running;
     std::size_t next = 0;
-    jobs = std::max(1u, jobs);
+    if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
     while (next < count || !running.empty()) {
         while (next < count && running.size() < jobs) {
             Running started;
@@ -137,11 +138,7 @@ std::vector<TaskResult> run_tasks(std::size_t count, unsigned jobs, double time_
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
         }
     }
-    return results;
-}
-
-unsigned processor_count() {
-    return std::max(1u, std::thread::hardware_concurrency());
+    return true;
 }
 
 }  // namespace host
