@@ -22,7 +22,7 @@ bool use_registry_file(const std::string& path, std::string& error);
 bool state_machine_kind(const std::string& bits, std::string& error);
 
 // "64-bit" or "32-bit": the Windows the registry file shown last comes from, as the
-// libraries read it.
+// libraries read it; on Windows, this machine's kind.
 std::string shown_machine_kind();
 
 // The ANSI code page of a machine that does not state its own (default 1252): a machine's
@@ -32,7 +32,7 @@ std::string shown_machine_kind();
 // where the libraries read this machine's own registry (and its code page is the system's).
 bool state_code_page(const std::string& number, std::string& error);
 
-// The code page of the machine shown last, as the libraries see it ("" where not shown).
+// The code page of the machine shown last, as the libraries see it; on Windows the system's.
 std::string shown_code_page();
 
 // Makes the code page that the machine's folder states (a file holding its number) the one

@@ -15,6 +15,7 @@
 
 #include "host/process_per_task.h"
 #include "host/registry_source.h"
+#include "hostsim/description.h"
 
 namespace hostsim {
 namespace {
@@ -43,6 +44,9 @@ Machine machine_of(const fs::path& entry) {
             machine.instruments = (entry / instruments_file_name).string();
         }
         if (fs::exists(entry / code_page_file_name, ignored)) machine.code_page = (entry / code_page_file_name).string();
+        if (fs::exists(entry / description_file_name, ignored)) {
+            machine.description = (entry / description_file_name).string();
+        }
         machine.folder = entry.string();
     } else if (names_registry_file(machine.name)) {
         machine.registry = entry.string();
@@ -121,6 +125,15 @@ std::size_t count_expectations(const Script& script) {
     return static_cast<std::size_t>(std::count_if(script.steps.begin(), script.steps.end(), states_expectation));
 }
 
+// The kind of Windows the description states, for an export that cannot tell it; "" when
+// there is no description or it does not say.
+bool described_kind(const Machine& machine, std::string& kind, std::string& error) {
+    Description description;
+    if (!machine.description.empty() && !read_description(machine.description, description, error)) return false;
+    kind = description.windows;
+    return kind.empty() || host::state_machine_kind(kind == "64-bit" ? "64" : "32", error);
+}
+
 // Shows the machine's registry and instruments to the libraries loaded from now on.
 bool show_machine(const Machine& machine, std::string& error) {
     if (!machine.unreadable.empty()) {
@@ -128,9 +141,18 @@ bool show_machine(const Machine& machine, std::string& error) {
         return false;
     }
     std::vector<std::string> instruments;
-    return read_instruments(machine.instruments, instruments, error) &&
-           host::use_stated_code_page(machine.code_page, error) && host::use_registry_file(machine.registry, error) &&
-           host::use_instruments(instruments, error);
+    std::string kind;
+    if (!described_kind(machine, kind, error) || !read_instruments(machine.instruments, instruments, error) ||
+        !host::use_stated_code_page(machine.code_page, error) || !host::use_registry_file(machine.registry, error) ||
+        !host::use_instruments(instruments, error)) {
+        return false;
+    }
+    if (!kind.empty() && kind != host::shown_machine_kind()) {
+        error = machine.description + " says " + kind + " Windows, but " + machine.registry + " comes from " +
+                host::shown_machine_kind() + " Windows (it holds HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)";
+        return false;
+    }
+    return true;
 }
 
 // A row crosses from the machine's process to the fleet's as records: 'k', the kind of
@@ -213,6 +235,22 @@ MachineRow row_of(const Machine& machine, std::size_t expectations, const host::
     return row;
 }
 
+// Runs the script to its end in the current folder, every expectation given its outcome,
+// and fills the row with them and the shown values.
+void run_script_into_row(const FleetRun& run, const std::string& library_folder, MachineRow& row) {
+    // A session of its own: fresh variables, and libraries loaded for this machine and
+    // unloaded after it, so no answer kept in a library's static storage outlives it.
+    Session session(run.shape, library_folder);
+    std::ostream quiet(nullptr);
+    ScriptRun script_run = run_steps(run.script, session, run.default_result, quiet, true);
+    row.outcomes = std::move(script_run.outcomes);
+    row.error = std::move(script_run.error);
+    // In the terminal's text: the table shows the rows of machines of every code page.
+    for (const std::string& name : run.shown) {
+        row.values.push_back(host::machine_for_terminal(session.table().get(name).value_or("")));
+    }
+}
+
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
                        const std::string& empty_folder, const host::Send& send) {
     MachineRow row{machine.name, {}, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
@@ -223,17 +261,7 @@ MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::s
 
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
     if (!row.error.empty()) return row;
-    // A session of its own: fresh variables, and libraries loaded for this machine and
-    // unloaded after it, so no answer kept in a library's static storage outlives it.
-    Session session(run.shape, launch_folder);
-    std::ostream quiet(nullptr);
-    ScriptRun script_run = run_steps(run.script, session, run.default_result, quiet, true);
-    row.outcomes = std::move(script_run.outcomes);
-    row.error = std::move(script_run.error);
-    // In the terminal's text: the table shows the rows of machines of every code page.
-    for (const std::string& name : run.shown) {
-        row.values.push_back(host::machine_for_terminal(session.table().get(name).value_or("")));
-    }
+    run_script_into_row(run, launch_folder, row);
     return row;
 }
 
@@ -272,6 +300,12 @@ bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const 
         rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds));
     }
     return true;
+}
+
+MachineRow run_here(const FleetRun& run, const std::string& name) {
+    MachineRow row{name, host::shown_machine_kind(), host::shown_code_page(), {}, {}, {}};
+    run_script_into_row(run, "", row);
+    return row;
 }
 
 bool met_every_expectation(const MachineRow& row) {

@@ -1,6 +1,6 @@
 // A fleet of machines for the host simulator: every entry of a folder is one machine (a
-// .reg file, or a folder holding registry.reg, an optional instruments file and the files
-// a script names), and a script runs once on each, as if on that machine alone.
+// .reg file, or a folder holding registry.reg, optional instruments and description files
+// and the files a script names), and a script runs once on each, as if on that machine alone.
 #pragma once
 
 #include <string>
@@ -16,6 +16,7 @@ struct Machine {
     std::string registry;     // its .reg file
     std::string instruments;  // its instruments file, or "" when it has none
     std::string code_page;    // its code-page file, or "" when it has none
+    std::string description;  // its description (hostsim/description.h), or "" when it has none
     std::string folder;       // the folder its script runs in; "" for a bare .reg file
     std::string unreadable;   // why the entry cannot be a machine, or ""
 };
@@ -52,6 +53,11 @@ struct FleetJobs {
 // False, with the reason in error, where no fleet can run (on Windows).
 bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
                std::vector<MachineRow>& rows, std::string& error);
+
+// The row of the machine the libraries see now (on Windows, this one), named name: the
+// script run to its end in the current folder, every expectation given its outcome, as a
+// fleet runs it on each of its machines.
+MachineRow run_here(const FleetRun& run, const std::string& name);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

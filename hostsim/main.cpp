@@ -2,6 +2,7 @@
 // installer script) against a variable table of a chosen shape, and prints the outcome.
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -11,14 +12,18 @@
 #include "hostsim/fleet_table.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
+#include "hostsim/snapshot.h"
 #include "host/registry_source.h"
+#include "host/this_machine.h"
 
 namespace {
 
 const char* const usage =
     "usage: hostsim [options] LIBRARY EXPORT [NAME=VALUE]...\n"
     "       hostsim [options] --script FILE\n"
+    "       hostsim [options] --script FILE --show NAME,... [--format tsv]\n"
     "       hostsim [options] --script FILE --fleet DIR [--show NAME,...] [--format tsv] [--jobs N]\n"
+    "       hostsim.exe --snapshot DIR [--script FILE]\n"
     "\n"
     "Loads LIBRARY (a path, or vantrel / driver for the library beside hostsim), sets the\n"
     "variables, calls EXPORT with a host call record and prints the integer result and every\n"
@@ -55,13 +60,23 @@ const char* const usage =
     "                       an optional file code-page (its number, see --code-page)\n"
     "                       and the files the script names: the script runs in the machine's\n"
     "                       folder (a bare .reg file: in an empty one), with fresh variables\n"
-    "                       and the libraries loaded afresh (builds away from Windows)\n"
-    "  --show NAME,...      with --fleet: the variables whose values each row shows\n"
-    "  --format text|tsv    with --fleet: the table for a reader (default) or a spreadsheet\n"
+    "                       and the libraries loaded afresh (builds away from Windows). A\n"
+    "                       description file saying windows=64-bit or 32-bit gives the\n"
+    "                       machine's kind; a path C:\\dir\\file is drive_c/dir/file there\n"
+    "  --show NAME,...      the variables whose values each row shows; with --script alone,\n"
+    "                       the script runs to its end and prints the one row of this\n"
+    "                       machine, as a fleet prints the row of each of its machines\n"
+    "  --format text|tsv    with --show or --fleet: the table for a reader (default) or a\n"
+    "                       spreadsheet\n"
     "  --jobs N             with --fleet: machines run at the same time, each in a process of\n"
     "                       its own (default: one per processor); the table is the same\n"
     "  --time-limit SECONDS with --fleet: a machine's run that takes longer is stopped and\n"
     "                       its row says so (default 60); so is a machine whose run crashes\n"
+    "  --snapshot DIR       (Windows) write this machine as a machine folder for --fleet: its\n"
+    "                       registry as its reg.exe exports it (SOFTWARE in the 64-bit view on\n"
+    "                       64-bit Windows, the code page's key, keys the --script names), the\n"
+    "                       instruments GetHW lists, the files its DRIVER_PATH names and a\n"
+    "                       description; DIR must not exist, and appears only when whole\n"
     "  --help               this text\n"
     "\n";
 
@@ -73,6 +88,7 @@ struct Options {
     std::string code_page;
     std::string script;
     std::string fleet;
+    std::string snapshot;
     std::vector<std::string> shown;
     std::string format;
     unsigned jobs = 0;  // 0: one per processor
@@ -134,6 +150,8 @@ Options read_options(int argc, char** argv) {
             options.script = argv[++i];
         } else if (argument == "--fleet") {
             options.fleet = argv[++i];
+        } else if (argument == "--snapshot") {
+            options.snapshot = argv[++i];
         } else if (argument == "--show") {
             options.shown = names(argv[++i]);
         } else if (argument == "--format") {
@@ -180,13 +198,36 @@ int call_once(const Options& options, hostsim::Session& session) {
     return 0;
 }
 
+std::string file_name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+hostsim::TableFormat table_format(const Options& options) {
+    if (options.format != "" && options.format != "text" && options.format != "tsv") {
+        fail("--format is text or tsv, not '" + options.format + "'", 2);
+    }
+    return options.format == "tsv" ? hostsim::TableFormat::tsv : hostsim::TableFormat::text;
+}
+
+// The one row of the machine the libraries see: the registry file's (named as a fleet names
+// a bare .reg machine) or, on Windows, this computer's.
+int run_one_row(const Options& options) {
+    if (!options.positional.empty()) fail("--script takes no LIBRARY or EXPORT", 2);
+    const hostsim::TableFormat format = table_format(options);
+    std::string error;
+    hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
+    if (!hostsim::load_script(options.script, run.script, error)) fail(error);
+    const std::string name = options.registry.empty() ? host::this_machine().computer : file_name(options.registry);
+    const std::vector<hostsim::MachineRow> rows{hostsim::run_here(run, name)};
+    hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
+    return hostsim::met_every_expectation(rows.front()) ? 0 : 1;
+}
+
 int run_fleet(const Options& options) {
     if (options.script.empty()) fail("--fleet needs --script FILE", 2);
     if (!options.registry.empty()) fail("--fleet takes no --registry: each machine brings its own", 2);
     if (!options.positional.empty()) fail("--fleet takes no LIBRARY or EXPORT", 2);
-    if (options.format != "" && options.format != "text" && options.format != "tsv") {
-        fail("--format is text or tsv, not '" + options.format + "'", 2);
-    }
+    const hostsim::TableFormat format = table_format(options);
     std::string error;
     hostsim::FleetRun run{{}, options.shape, options.result, options.shown};
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
@@ -196,7 +237,6 @@ int run_fleet(const Options& options) {
     const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
     std::vector<hostsim::MachineRow> rows;
     if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
-    const auto format = options.format == "tsv" ? hostsim::TableFormat::tsv : hostsim::TableFormat::text;
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
 }
@@ -209,10 +249,18 @@ int main(int argc, char** argv) {
     if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.code_page.empty() && !host::state_code_page(options.code_page, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
-    if (!options.shown.empty() || !options.format.empty() || options.fleet_only_option) {
-        fail("--show, --format, --jobs and --time-limit go with --fleet", 2);
+    if (options.fleet_only_option) fail("--jobs and --time-limit go with --fleet", 2);
+    if (!options.snapshot.empty()) {
+        if (!options.positional.empty() || !options.registry.empty() || !options.shown.empty()) {
+            fail("--snapshot takes only --script FILE", 2);
+        }
+        return hostsim::take_snapshot({options.snapshot, options.script, VANTREL_VERSION}, std::cout, std::cerr);
+    }
+    if ((!options.shown.empty() || !options.format.empty()) && options.script.empty()) {
+        fail("--show and --format go with --script or --fleet", 2);
     }
     if (!options.registry.empty() && !host::use_registry_file(options.registry, error)) fail(error);
+    if (!options.shown.empty() || !options.format.empty()) return run_one_row(options);
     hostsim::Session session(options.shape);
     if (options.script.empty()) return call_once(options, session);
     if (!options.positional.empty()) fail("--script takes no LIBRARY or EXPORT", 2);

@@ -173,6 +173,51 @@ TEST_P(DriverHeader, ReadsVersion) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, DriverHeader, ::testing::ValuesIn(header_cases), testing_support::by_label);
 
+// A path as a script on Windows names it, and where a machine folder keeps that file: the
+// stand-in's current folder stands for the machine's folder (a snapshot's, in a fleet). On
+// Windows the file lies at the path itself.
+struct WindowsPathCase {
+    const char* label;
+    const char* path;
+    const char* place_in_machine_folder;
+};
+
+const WindowsPathCase windows_path_cases[] = {
+    {"drive_letter", "C:\\vantrel_header_test\\Include\\a.h", "drive_c/vantrel_header_test/Include/a.h"},
+    {"lower_case_drive_forward_slashes", "c:/vantrel_header_test/b.h", "drive_c/vantrel_header_test/b.h"},
+    {"relative_with_backslashes", "vantrel_header_test\\c.h", "vantrel_header_test/c.h"},
+#ifndef _WIN32
+    {"another_drive", "D:\\vantrel_header_test\\d.h", "drive_d/vantrel_header_test/d.h"},
+    {"share", "\\\\server\\share\\e.h", "unc/server/share/e.h"},
+#endif
+};
+
+class DriverHeaderWindowsPath : public ::testing::TestWithParam<WindowsPathCase> {};
+
+TEST_P(DriverHeaderWindowsPath, ReadWhereTheMachineKeepsIt) {
+    const WindowsPathCase& c = GetParam();
+#ifdef _WIN32
+    const fs::path file = c.path;
+#else
+    const fs::path file = fs::current_path() / c.place_in_machine_folder;
+#endif
+    std::error_code ignored;
+    fs::create_directories(file.parent_path(), ignored);
+    {
+        TemporaryFile header(major_1_minor_2, file.filename().string(), file.parent_path());
+        testing_support::TestHost host("vantrel");
+        ASSERT_TRUE(host.loaded());
+        EXPECT_EQ(driver_version(host, c.path), "1.002");
+    }
+    // The folders made for the file, from the deepest; a folder not emptied stays.
+    for (fs::path folder = file.parent_path(); folder.has_relative_path() && fs::remove(folder, ignored);) {
+        folder = folder.parent_path();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DriverHeaderWindowsPath, ::testing::ValuesIn(windows_path_cases),
+                         testing_support::by_label);
+
 // Paths that name nothing readable give '0.000'.
 struct PathCase {
     const char* label;
@@ -215,15 +260,20 @@ TEST(DriverHeaderState, PathOf259CharactersAtMost) {
     EXPECT_EQ(driver_version(host, longer.path()), "0.000");
 }
 
-// The header is closed after every call: under a limit of a few open files, many calls
-// all read it, and the file can be deleted afterwards (Windows refuses while it is open).
+// The header is closed after every call, and so is a folder opened in its place and found
+// to be no file: under a limit of a few open files, many calls all read it, and the file
+// can be deleted afterwards (Windows refuses while it is open).
 TEST(DriverHeaderState, HeaderClosedAfterEveryCall) {
     TemporaryFile header(major_1_minor_2);
     const std::string path = header.path();
+    const std::string folder = fs::temp_directory_path().string();
     testing_support::TestHost host("vantrel");
     {
         const testing_support::OpenFileLimit limit(4);
-        for (int call = 0; call < 32; ++call) ASSERT_EQ(driver_version(host, path), "1.002") << "call " << call;
+        for (int call = 0; call < 32; ++call) {
+            ASSERT_EQ(driver_version(host, folder), "0.000") << "call " << call;
+            ASSERT_EQ(driver_version(host, path), "1.002") << "call " << call;
+        }
     }
     std::error_code error;
     EXPECT_TRUE(fs::remove(path, error)) << error.message();

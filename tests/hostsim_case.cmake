@@ -1,5 +1,5 @@
-# One case of the host simulator, run with cmake -P: the command after "--" is run, then its
-# exit code is checked against EXIT, its output against the file EXPECTED_OUTPUT (exactly)
+# One case of the host simulator, run with cmake -P: the folder REMOVE, when given, is removed
+# first (what an earlier run wrote); the command after "--" is run, then its exit code is checked against EXIT, its output against the file EXPECTED_OUTPUT (exactly)
 # and its output and errors together against the pattern MATCH. A differing output is
 # written to the file SCRATCH and shown as a diff.
 set(command "")
@@ -12,6 +12,9 @@ foreach(i RANGE 1 ${CMAKE_ARGC})
   endif()
 endforeach()
 
+if(DEFINED REMOVE)
+  file(REMOVE_RECURSE "${REMOVE}")
+endif()
 execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 set(failures "")
 if(NOT "${status}" STREQUAL "${EXIT}")

@@ -2,6 +2,10 @@
 // for Windows only.
 #include "host/registry_source.h"
 
+#include <windows.h>
+
+#include "host/this_machine.h"
+
 namespace host {
 
 bool use_registry_file(const std::string& path, std::string& error) {
@@ -15,8 +19,9 @@ bool state_machine_kind(const std::string&, std::string& error) {
     return false;
 }
 
+// The libraries read this machine: its own kind.
 std::string shown_machine_kind() {
-    return "";
+    return this_machine().kind;
 }
 
 bool state_code_page(const std::string&, std::string& error) {
@@ -25,8 +30,9 @@ bool state_code_page(const std::string&, std::string& error) {
     return false;
 }
 
+// The system's: the one the libraries read and hostsim writes in.
 std::string shown_code_page() {
-    return "";
+    return std::to_string(GetACP());
 }
 
 bool use_stated_code_page(const std::string&, std::string& error) {

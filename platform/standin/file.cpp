@@ -1,16 +1,20 @@
-// Stand-in side of file reading, for builds away from Windows: POSIX descriptors.
+// Stand-in side of file reading, for builds away from Windows: POSIX descriptors. The
+// current folder stands for the machine: a Windows path names the file where a machine's
+// folder keeps it (C:\dir\file.h is drive_c/dir/file.h, text/machine_path.h).
 #include "platform/file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <string>
 
 #include "test_hooks/allocation_scope.h"
 #include "text/code_page.h"
+#include "text/machine_path.h"
 
 namespace platform {
 namespace {
@@ -23,18 +27,20 @@ int descriptor_of(FileHandle file) {
 }  // namespace
 
 // The path is in the machine's code page, as an ANSI path is on Windows, and file names
-// here are UTF-8: a folder named 表 is 95 5C to the libraries in code page 932. A backslash
-// separates folders, as on Windows; read as a character, never inside another one.
+// here are UTF-8: a folder named 表 is 95 5C to the libraries in code page 932. Converted
+// first, so that the mapping below reads a backslash only where it is a character of its
+// own, never the second byte of another.
 FileHandle open_file_for_reading(const char* path) noexcept try {
     std::string name;
     {
         const StandinAllocationScope standin;
         code_page::to_utf8(path, code_page::machine_code_page(), name);
     }
-    for (char& c : name) {
-        if (c == '\\') c = '/';
-    }
-    const int descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Room for any path an export passes (they hold fewer than 260 characters, at most 390
+    // bytes as UTF-8) once mapped.
+    std::array<char, 1024> local_path;
+    if (!machine_path::to_machine_folder(name.c_str(), local_path.data(), local_path.size())) return nullptr;
+    const int descriptor = open(local_path.data(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return nullptr;
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
