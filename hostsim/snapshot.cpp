@@ -20,6 +20,7 @@
 #include "hostsim/escapes.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
+#include "platform/text.h"
 #include "text/characters.h"
 #include "text/machine_path.h"
 
@@ -55,7 +56,7 @@ std::vector<std::string> values_set(const Script& script, const std::string& nam
         const auto equals = step.rest.find('=');
         std::string value;
         if (step.command != "set" || equals == std::string::npos || step.rest.substr(0, equals) != name ||
-            !unescape(step.rest.substr(equals + 1), value)) {
+            !typed(step.rest.substr(equals + 1), value)) {
             continue;
         }
         if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
@@ -63,20 +64,42 @@ std::vector<std::string> values_set(const Script& script, const std::string& nam
     return values;
 }
 
+// Letters folded where they are characters of their own: the second byte of a double-byte
+// character of the system's code page (ア is 83 41 in 932) stays as it is.
 std::string upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), characters::to_upper);
+    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (lead_bytes.starts_pair(text[i])) {
+            ++i;
+        } else {
+            text[i] = characters::to_upper(text[i]);
+        }
+    }
     return text;
 }
 
 // A key path as the registry reads it: doubled and trailing backslashes count once. ""
-// for a path that opens nothing (empty, or starting with a backslash).
+// for a path that opens nothing (empty, or starting with a backslash). A backslash
+// separates only where it is a character: the 5C of 表 in code page 932 is part of 表.
 std::string key_path(const std::string& typed) {
     if (typed.empty() || typed.front() == '\\') return "";
+    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
     std::string path;
-    std::istringstream names(typed);
-    for (std::string name; std::getline(names, name, '\\');) {
+    std::string name;
+    const auto end_name = [&] {
         if (!name.empty()) path += (path.empty() ? "" : "\\") + name;
+        name.clear();
+    };
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        if (lead_bytes.starts_pair(typed[i]) && i + 1 < typed.size()) {
+            name += typed.substr(i++, 2);
+        } else if (typed[i] == '\\') {
+            end_name();
+        } else {
+            name += typed[i];
+        }
     }
+    end_name();
     return path;
 }
 
