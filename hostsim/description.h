@@ -9,6 +9,10 @@
 
 namespace hostsim {
 
+// The files of a machine folder, as a snapshot writes them and a fleet reads them.
+constexpr char registry_file_name[] = "registry.reg";
+constexpr char instruments_file_name[] = "instruments";
+constexpr char code_page_file_name[] = "code-page";  // the code page, where the export holds none
 constexpr char description_file_name[] = "description";
 
 struct Description {

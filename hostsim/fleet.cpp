@@ -22,9 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char registry_file_name[] = "registry.reg";
-constexpr char instruments_file_name[] = "instruments";
-constexpr char code_page_file_name[] = "code-page";
 
 bool names_registry_file(const std::string& name) {
     if (name.size() < 4) return false;

@@ -29,8 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char registry_file_name[] = "registry.reg";
-constexpr char instruments_file_name[] = "instruments";
 // Every key the 32-bit libraries read below SOFTWARE is in its 64-bit export, WOW6432Node
 // included; the code page is read by the fleet from the export too.
 constexpr char software_key[] = "SOFTWARE";
