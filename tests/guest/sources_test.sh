@@ -40,19 +40,19 @@ expect() { cat >"$scratch/expected"; }
 
 file sources.list.d/debian.sources <<'EOF'
 Types: deb deb-src
-URIs: http://example.org/debian
+URIs: http://archive.example/main
 Suites: bookworm bookworm-updates bookworm-backports
 Components: main contrib
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 
 Types: deb
-URIs: http://example.org/debian-security
+URIs: http://archive.example/security
 Suites: bookworm-security
 Components: main
 EOF
 expect <<'EOF'
 Types: deb
-URIs: http://example.org/debian
+URIs: http://archive.example/main
 Suites: bookworm
 Components: main contrib
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
@@ -61,16 +61,16 @@ row deb822_several_suites_in_one_stanza amd64
 
 file sources.list <<'EOF'
 # The main archive
-deb [arch=amd64,i386 signed-by=/k.gpg] http://example.org/debian bookworm main non-free  # trailing comment
-deb http://example.org/debian bookworm-updates main
-deb-src http://example.org/debian bookworm main
-#deb http://example.org/old bookworm main
+deb [arch=amd64,i386 signed-by=/k.gpg] http://archive.example/main bookworm main non-free  # trailing comment
+deb http://archive.example/main bookworm-updates main
+deb-src http://archive.example/main bookworm main
+#deb http://archive.example/old bookworm main
 
-deb http://example.org/debian-security bookworm-security main
+deb http://archive.example/security bookworm-security main
 EOF
 expect <<'EOF'
 Types: deb
-URIs: http://example.org/debian
+URIs: http://archive.example/main
 Suites: bookworm
 Components: main non-free
 Architectures: amd64,i386
@@ -81,14 +81,14 @@ row one_line_entries_options_comments i386
 file sources.list.d/local.sources <<'EOF'
 # A disabled stanza, then a comment inside one
 Types: deb
-URIs: http://example.org/disabled
+URIs: http://archive.example/disabled
 Suites: bookworm
 Components: main
 Enabled: no
 
 Types: deb
 # only the base suite is wanted
-URIs: http://example.org/debian
+URIs: http://archive.example/main
 Suites: bookworm
 Components: main
 Signed-By:
@@ -98,11 +98,11 @@ Signed-By:
  -----END PGP PUBLIC KEY BLOCK-----
 EOF
 file sources.list.d/more.list <<'EOF'
-deb http://example.org/mirror bookworm main
+deb http://archive.example/mirror bookworm main
 EOF
 expect <<'EOF'
 Types: deb
-URIs: http://example.org/debian
+URIs: http://archive.example/main
 Suites: bookworm
 Components: main
 Signed-By:
@@ -112,7 +112,7 @@ Signed-By:
  -----END PGP PUBLIC KEY BLOCK-----
 
 Types: deb
-URIs: http://example.org/mirror
+URIs: http://archive.example/mirror
 Suites: bookworm
 Components: main
 EOF
@@ -120,12 +120,12 @@ row disabled_stanza_inline_key_and_both_forms amd64
 
 file sources.list.d/vendor.sources <<'EOF'
 Types: deb
-URIs: http://example.org/vendor
+URIs: http://archive.example/vendor
 Suites: nodistro
 Components: main
 EOF
 file sources.list.d/security.list <<'EOF'
-deb http://example.org/debian-security bookworm-security main
+deb http://archive.example/security bookworm-security main
 EOF
 expect <<'EOF'
 error: no apt source of this machine serves bookworm
@@ -138,7 +138,7 @@ EOF
 row no_sources_at_all i386
 
 file sources.list.d/disabled.list.disabled <<'EOF'
-deb http://example.org/debian bookworm main
+deb http://archive.example/main bookworm main
 EOF
 expect <<'EOF'
 error: no apt source of this machine serves bookworm
