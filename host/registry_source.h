@@ -13,6 +13,17 @@ namespace host {
 // file that cannot be read are skipped, each named on stderr with its line number.
 bool use_registry_file(const std::string& path, std::string& error);
 
+// Keeps the index of each registry file shown in the user's cache folder, so that a file
+// shown again unchanged, in this run or a later one, is not read again; with enabled false,
+// every file is read afresh. The cache is kept under the size VANTREL_CACHE_SIZE states
+// ("500M", "4G"; 4G when unset). False, with the reason in error, for a size that cannot be
+// read. Where the registry is this machine's own, there is nothing to keep.
+bool use_index_cache(bool enabled, std::string& error);
+
+// What the index cache could not do (a folder that cannot be written), in one line for the
+// user, or "": it costs time, never an answer.
+std::string take_index_cache_note();
+
 // An export holding HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node comes from 64-bit Windows, where
 // the libraries, being 32-bit, read the 32-bit view unless a script asks for the other; any
 // other export from 32-bit Windows, with one view. A partial export (one vendor's key)

@@ -9,8 +9,9 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
+#include <iostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "host/process_per_task.h"
@@ -154,7 +155,8 @@ bool show_machine(const Machine& machine, std::string& error) {
 
 // A row crosses from the machine's process to the fleet's as records: 'k', the kind of
 // machine and its code page as soon as they are known (so that a machine that crashes later still shows it), 'r'
-// and the whole row at the end. A field is its length, ':' and its bytes.
+// and the whole row at the end; 'n' before them, what the index cache could not do. A field
+// is its length, ':' and its bytes.
 void add_field(std::string& record, const std::string& field) {
     record += std::to_string(field.size()) + ":" + field;
 }
@@ -209,14 +211,20 @@ bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
     return take_field(records, at, row.error);
 }
 
-// The row of a machine from what its process sent, and how that process ended.
+// The row of a machine from what its process sent, and how that process ended; notes gets
+// what the index cache could not do there.
 MachineRow row_of(const Machine& machine, std::size_t expectations, const host::TaskResult& result,
-                  double time_limit_seconds) {
+                  double time_limit_seconds, std::set<std::string>& notes) {
     MachineRow row{machine.name, {}, {}, std::vector<Outcome>(expectations, Outcome::not_reached), {}, {}};
     bool whole = false;
     for (std::size_t at = 0; at < result.sent.size() && !whole;) {
         const char type = result.sent[at++];
         if (type == 'k' && take_field(result.sent, at, row.kind) && take_field(result.sent, at, row.code_page)) continue;
+        std::string note;
+        if (type == 'n' && take_field(result.sent, at, note)) {
+            notes.insert(note);
+            continue;
+        }
         MachineRow read = row;
         whole = type == 'r' && take_row(result.sent, at, read);
         if (!whole) break;
@@ -251,7 +259,14 @@ void run_script_into_row(const FleetRun& run, const std::string& library_folder,
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
                        const std::string& empty_folder, const host::Send& send) {
     MachineRow row{machine.name, {}, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
-    if (!show_machine(machine, row.error)) return row;
+    const bool shown = show_machine(machine, row.error);
+    const std::string note = host::take_index_cache_note();
+    if (!note.empty()) {
+        std::string record = "n";
+        add_field(record, note);
+        send(record);
+    }
+    if (!shown) return row;
     row.kind = host::shown_machine_kind();
     row.code_page = host::shown_code_page();
     send(kind_record(row));
@@ -293,9 +308,12 @@ bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const 
     std::vector<host::TaskResult> results;
     if (!host::run_tasks(machines.size(), jobs.count, jobs.time_limit_seconds, run_one, results, error)) return false;
     rows.clear();
+    std::set<std::string> notes;
     for (std::size_t i = 0; i < machines.size(); ++i) {
-        rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds));
+        rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds, notes));
     }
+    // Once for the fleet, however many machines met it.
+    for (const std::string& note : notes) std::cerr << note << '\n';
     return true;
 }
 

@@ -72,6 +72,11 @@ const char* const usage =
     "                       its own (default: one per processor); the table is the same\n"
     "  --time-limit SECONDS with --fleet: a machine's run that takes longer is stopped and\n"
     "                       its row says so (default 60); so is a machine whose run crashes\n"
+    "  --no-cache           read every export afresh, taking no index from the index cache\n"
+    "                       and keeping none there (builds away from Windows). The cache,\n"
+    "                       $XDG_CACHE_HOME/vantrel or else ~/.cache/vantrel, keeps each\n"
+    "                       export's index for as long as the file stays as it was; it is\n"
+    "                       kept under VANTREL_CACHE_SIZE (such as 500M; 4G when unset)\n"
     "  --snapshot DIR       (Windows) write this machine as a machine folder for --fleet: its\n"
     "                       registry as its reg.exe exports it (SOFTWARE in the 64-bit view on\n"
     "                       64-bit Windows, the code page's key, keys the --script names), the\n"
@@ -94,6 +99,7 @@ struct Options {
     unsigned jobs = 0;  // 0: one per processor
     double time_limit_seconds = 60;
     bool fleet_only_option = false;  // --jobs or --time-limit given
+    bool no_cache = false;
     std::vector<std::string> positional;
 };
 
@@ -130,6 +136,8 @@ Options read_options(int argc, char** argv) {
         if (argument == "--help") {
             std::cout << usage << hostsim::script_help;
             std::exit(0);
+        } else if (argument == "--no-cache") {
+            options.no_cache = true;
         } else if (argument.rfind("--", 0) == 0 && !has_value) {
             fail("unknown option or missing value: " + argument + " (see --help)", 2);
         } else if (argument == "--registry") {
@@ -179,6 +187,17 @@ std::string bare(const std::string& stored) {
         return stored.substr(1, stored.size() - 2);
     }
     return stored;
+}
+
+// The index cache for the exports this run reads, and what it could not do.
+void use_index_cache(const Options& options) {
+    std::string error;
+    if (!host::use_index_cache(!options.no_cache, error)) fail(error, 2);
+}
+
+void tell_index_cache_note() {
+    const std::string note = host::take_index_cache_note();
+    if (!note.empty()) std::cerr << note << '\n';
 }
 
 int call_once(const Options& options, hostsim::Session& session) {
@@ -235,6 +254,8 @@ int run_fleet(const Options& options) {
     if (!hostsim::list_machines(options.fleet, machines, error)) fail(error);
     if (machines.empty()) fail(options.fleet + " holds no machines (each is a .reg file, or a folder with registry.reg)");
     const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
+    use_index_cache(options);
+    tell_index_cache_note();
     std::vector<hostsim::MachineRow> rows;
     if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
@@ -259,7 +280,12 @@ int main(int argc, char** argv) {
     if ((!options.shown.empty() || !options.format.empty()) && options.script.empty()) {
         fail("--show and --format go with --script or --fleet", 2);
     }
-    if (!options.registry.empty() && !host::use_registry_file(options.registry, error)) fail(error);
+    if (!options.registry.empty()) {
+        use_index_cache(options);
+        const bool shown = host::use_registry_file(options.registry, error);
+        tell_index_cache_note();
+        if (!shown) fail(error);
+    }
     if (!options.shown.empty() || !options.format.empty()) return run_one_row(options);
     hostsim::Session session(options.shape);
     if (options.script.empty()) return call_once(options, session);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "regfile/index_builder.h"
+#include "regfile/value_check.h"
 #include "text/characters.h"
 #include "text/code_page.h"
 
@@ -85,15 +87,20 @@ public:
         : lines_(lines), version5_export_(version5_export), code_page_(code_page), read_data_(read_data) {}
 
     // Building the index: key lines make keys and parts, value lines are only followed.
-    bool index(Export& index, ExportKey& machine, bool& version5_export) {
-        index_ = &index;
-        machine_ = &machine;
-        chain_.assign(1, &machine);
-        if (!read_header()) return false;
-        version5_export = version5_export_;
-        while (lines_.next(line_)) read_entry();
-        close_part(lines_.offset());
-        return true;
+    void index(IndexContent& content) {
+        content_ = &content;
+        builder_.expect_export_of(lines_.bytes_left());
+        chain_.assign(1, IndexBuilder::root);
+        if (read_header()) {
+            content.version5_export = version5_export_;
+            RawLine raw;
+            while (lines_.next_raw(raw)) {
+                // Most lines are values that read without fault, told so without converting them.
+                if (!line_reads(raw, lines_, target_ != Target::none, read_data_)) read_entry_again(raw);
+            }
+            close_part(lines_.offset());
+        }
+        builder_.lay_out(content.table);
     }
 
     // Reading one key's values: every value line of the part is stored or deleted.
@@ -107,6 +114,12 @@ public:
     }
 
 private:
+    // The entry starting at raw, read as UTF-8 from its first line.
+    void read_entry_again(const RawLine& raw) {
+        lines_.rewind(raw.offset, raw.number);
+        if (lines_.next(line_)) read_entry();
+    }
+
     bool read_header() {
         while (lines_.next(line_)) {
             const std::string_view text = trim(line_.text);
@@ -116,14 +129,20 @@ private:
             } else if (text == "Windows Registry Editor Version 5.00") {
                 version5_export_ = true;
             } else {
-                index_->fail(line_.number, "not a registry file: the first line must be \"REGEDIT4\" or "
-                                           "\"Windows Registry Editor Version 5.00\"");
+                fail_whole(line_.number, "not a registry file: the first line must be \"REGEDIT4\" or "
+                                         "\"Windows Registry Editor Version 5.00\"");
                 return false;
             }
             return true;
         }
-        index_->fail(1, "empty file: no registry header");
+        fail_whole(1, "empty file: no registry header");
         return false;
+    }
+
+    void fail_whole(int line, std::string message) {
+        content_->ok = false;
+        content_->error_line = line;
+        content_->error = std::move(message);
     }
 
     // Reads the key or value starting at the current line. One that cannot be read is
@@ -133,7 +152,7 @@ private:
         try {
             read_line();
         } catch (const ParseFailure& failure) {
-            if (index_ != nullptr && read_data_) index_->warn(first_line, failure.message);
+            if (content_ != nullptr && read_data_) content_->warnings.push_back({first_line, failure.message});
         }
     }
 
@@ -178,38 +197,37 @@ private:
 
     // Export files list a key's subkeys right after it, so the keys of the last key line
     // are kept: most key lines add one name to them.
-    ExportKey& create_key() {
+    std::uint32_t create_key() {
         std::size_t depth = 0;
-        while (depth < names_.size() && depth + 1 < chain_.size() && same_name(chain_[depth + 1]->name, names_[depth])) {
+        while (depth < names_.size() && depth + 1 < chain_.size() && same_name(builder_.name(chain_[depth + 1]), names_[depth])) {
             ++depth;
         }
         chain_.resize(depth + 1);
-        for (; depth < names_.size(); ++depth) chain_.push_back(&index_->add_subkey(*chain_[depth], names_[depth]));
-        return *chain_.back();
+        for (; depth < names_.size(); ++depth) chain_.push_back(builder_.subkey(chain_[depth], names_[depth]));
+        return chain_.back();
     }
 
     void delete_key() {
         if (names_.empty()) fail("HKEY_LOCAL_MACHINE itself cannot be deleted");
-        chain_.assign(1, machine_);
-        ExportKey* parent = machine_;
+        chain_.assign(1, IndexBuilder::root);
+        std::uint32_t parent = IndexBuilder::root;
         for (std::size_t i = 0; i + 1 < names_.size(); ++i) {
-            const auto entry = parent->subkeys.find(names_[i]);
-            if (entry == parent->subkeys.end()) return;
-            parent = entry->second;
+            parent = builder_.find_subkey(parent, names_[i]);
+            if (parent == IndexBuilder::no_key) return;
         }
-        index_->remove_subkey(*parent, names_.back());
+        builder_.remove_subkey(parent, names_.back());
     }
 
-    void open_part(ExportKey& key) {
-        part_key_ = &key;
-        part_ = Part{lines_.offset(), 0, line_.number + 1, no_part};
+    void open_part(std::uint32_t key) {
+        part_key_ = key;
+        part_ = Part{lines_.offset(), 0};
     }
 
     void close_part(std::uint64_t end) {
-        if (part_key_ == nullptr) return;
+        if (part_key_ == IndexBuilder::no_key) return;
         part_.end = end;
-        if (part_.end > part_.begin) index_->add_part(*part_key_, part_);
-        part_key_ = nullptr;
+        if (part_.end > part_.begin) builder_.add_part(part_key_, part_);
+        part_key_ = IndexBuilder::no_key;
     }
 
     bool storing() const { return store_ != nullptr && target_ == Target::machine_key; }
@@ -335,11 +353,11 @@ private:
     unsigned code_page_;
     bool read_data_;
     Line line_;
-    Export* index_ = nullptr;
-    ExportKey* machine_ = nullptr;
-    std::vector<ExportKey*> chain_;  // the keys along the last key line's path, from the machine
+    IndexContent* content_ = nullptr;
+    IndexBuilder builder_;
+    std::vector<std::uint32_t> chain_;  // the keys along the last key line's path, from the machine
     std::vector<std::string_view> names_;
-    ExportKey* part_key_ = nullptr;
+    std::uint32_t part_key_ = IndexBuilder::no_key;
     Part part_;
     std::vector<Value>* store_ = nullptr;
     Target target_ = Target::none;
@@ -352,9 +370,8 @@ private:
 
 }  // namespace
 
-bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, unsigned code_page,
-                 bool& version5_export) {
-    return EntryParser(lines, true, code_page, check == ValueCheck::every_line).index(index, machine, version5_export);
+void index_lines(LineReader& lines, ValueCheck check, IndexContent& content) {
+    EntryParser(lines, true, content.code_page, check == ValueCheck::every_line).index(content);
 }
 
 void read_part_values(LineReader& lines, bool version5_export, unsigned code_page, std::vector<Value>& values) {

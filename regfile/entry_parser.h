@@ -10,12 +10,12 @@
 
 namespace regfile {
 
-// Reads the header, then every line into the index: its keys and the parts their values
-// stand in. False, with the failure noted in the index, when the header is missing;
-// version5_export tells whether the header is version 5's, whose text data is UTF-16 (REGEDIT4's
-// is in code_page). Names and text values are kept as UTF-8.
-bool index_lines(LineReader& lines, Export& index, ExportKey& machine, ValueCheck check, unsigned code_page,
-                 bool& version5_export);
+// Reads the header, then every line into content (its encoding and code page set): the keys,
+// the parts their values stand in, whether the header is version 5's (whose text data is
+// UTF-16; REGEDIT4's is in the code page) and, with ValueCheck::every_line, the lines that
+// cannot be read. Without the header, content is not ok and holds HKEY_LOCAL_MACHINE alone.
+// Names are kept as UTF-8.
+void index_lines(LineReader& lines, ValueCheck check, IndexContent& content);
 
 // Reads the values in one part of a key into values: the lines that cannot be read are
 // skipped, as when the index was made.

@@ -1,6 +1,8 @@
 // The index of an export: made in one pass over its lines, consulted key by key after.
 #include "regfile/export_index.h"
 
+#include <algorithm>
+
 #include "regfile/entry_parser.h"
 #include "text/code_page.h"
 
@@ -22,82 +24,69 @@ private:
 
 }  // namespace
 
-Export::Export(std::unique_ptr<ByteSource> source, std::uint64_t size, ValueCheck check)
-    : source_(std::move(source)), code_page_(code_page::machine_code_page()), machine_(&keys_.emplace_back()) {
+namespace {
+
+// The encoding a file's byte-order mark states, and where its text starts.
+Encoding read_mark(const ByteSource& source, std::uint64_t& begin) {
     char mark[3] = {};
-    const std::size_t marked = source_->read_at(0, mark, sizeof mark);
-    std::uint64_t begin = 0;
+    const std::size_t marked = source.read_at(0, mark, sizeof mark);
+    begin = 0;
     if (marked >= 2 && mark[0] == '\xFF' && mark[1] == '\xFE') {
-        encoding_ = Encoding::utf16le;
         begin = 2;
-    } else if (marked == 3 && std::string_view(mark, 3) == "\xEF\xBB\xBF") {
-        encoding_ = Encoding::utf8;
+        return Encoding::utf16le;
+    }
+    if (marked == 3 && std::string_view(mark, 3) == "\xEF\xBB\xBF") {
         begin = 3;
+        return Encoding::utf8;
     }
-    LineReader lines(*source_, encoding_, code_page_, begin, size, 1);
-    if (!index_lines(lines, *this, *machine_, check, code_page_, version5_export_)) parts_.clear();
+    return Encoding::ansi;
 }
 
-void Export::fail(int line, std::string message) {
-    ok_ = false;
-    error_line_ = line;
-    error_ = std::move(message);
+std::shared_ptr<const IndexContent> index_source(const ByteSource& source, std::uint64_t size, ValueCheck check,
+                                                 unsigned code_page) {
+    auto content = std::make_shared<IndexContent>();
+    std::uint64_t begin = 0;
+    content->encoding = read_mark(source, begin);
+    content->code_page = code_page;
+    content->check = check;
+    LineReader lines(source, content->encoding, code_page, begin, size, 1);
+    index_lines(lines, check, *content);
+    return content;
 }
 
-ExportKey& Export::add_subkey(ExportKey& parent, std::string_view name) {
-    // An export lists subkeys in order: the new one mostly goes after the last.
-    auto& subkeys = parent.subkeys;
-    const NameOrder before;
-    auto at = subkeys.end();
-    if (!subkeys.empty() && !before(subkeys.rbegin()->first, name)) {
-        at = subkeys.lower_bound(name);
-        if (at != subkeys.end() && !before(name, at->first)) return *at->second;
-    }
-    ExportKey& key = keys_.emplace_back();
-    key.name = std::string(name);
-    subkeys.emplace_hint(at, std::string_view(key.name), &key);
-    return key;
+}  // namespace
+
+Export::Export(std::shared_ptr<const ByteSource> source, std::uint64_t size, ValueCheck check)
+    : source_(std::move(source)), code_page_(code_page::machine_code_page()) {
+    content_ = index_source(*source_, size, check, code_page_);
 }
 
-void Export::remove_subkey(ExportKey& parent, std::string_view name) {
-    const auto found = parent.subkeys.find(name);
-    if (found != parent.subkeys.end()) parent.subkeys.erase(found);
-}
-
-void Export::add_part(ExportKey& key, const Part& part) {
-    const auto index = static_cast<std::uint32_t>(parts_.size());
-    parts_.push_back(part);
-    if (key.last_part == no_part) {
-        key.first_part = index;
-    } else {
-        parts_[key.last_part].next = index;
-    }
-    key.last_part = index;
-}
+Export::Export(std::shared_ptr<const ByteSource> source, std::shared_ptr<const IndexContent> content, unsigned code_page)
+    : source_(std::move(source)), content_(std::move(content)), code_page_(code_page) {}
 
 const ExportKey* Export::find_subkey(const ExportKey& key, std::string_view name) const {
-    const auto found = key.subkeys.find(name);
-    return found == key.subkeys.end() ? nullptr : found->second;
+    const ExportKey* first = content_->table.keys.data() + key.first_subkey;
+    const ExportKey* last = first + key.subkey_count;
+    const ExportKey* found = std::lower_bound(
+        first, last, name, [](const ExportKey& subkey, std::string_view wanted) { return NameOrder()(subkey.name, wanted); });
+    return found != last && same_name(found->name, name) ? found : nullptr;
 }
 
 const ExportKey* Export::subkey_at(const ExportKey& key, std::size_t index) const {
-    if (index >= key.subkeys.size()) return nullptr;
-    if (key.in_order.size() != key.subkeys.size()) {
-        key.in_order.clear();
-        key.in_order.reserve(key.subkeys.size());
-        for (const auto& entry : key.subkeys) key.in_order.push_back(entry.second);
-    }
-    return key.in_order[index];
+    if (index >= key.subkey_count) return nullptr;
+    return &content_->table.keys[key.first_subkey + index];
 }
 
 const std::vector<Value>& Export::values(const ExportKey& key) const {
-    if (key.values_read) return key.values;
-    for (std::uint32_t part = key.first_part; part != no_part; part = parts_[part].next) {
-        LineReader lines(*source_, encoding_, code_page_, parts_[part].begin, parts_[part].end, parts_[part].first_line);
-        read_part_values(lines, version5_export_, code_page_, key.values);
+    const auto known = values_.find(&key);
+    if (known != values_.end()) return known->second;
+    std::vector<Value>& values = values_[&key];
+    const Part* const parts = content_->table.parts.data() + key.first_part;
+    for (const Part* part = parts; part != parts + key.part_count; ++part) {
+        LineReader lines(*source_, content_->encoding, code_page_, part->begin, part->end, 1);
+        read_part_values(lines, content_->version5_export, code_page_, values);
     }
-    key.values_read = true;
-    return key.values;
+    return values;
 }
 
 const Value* Export::find_value(const ExportKey& key, std::string_view name) const {
@@ -107,8 +96,17 @@ const Value* Export::find_value(const ExportKey& key, std::string_view name) con
     return nullptr;
 }
 
+std::shared_ptr<const Export> unreadable_export(std::string message) {
+    auto content = std::make_shared<IndexContent>();
+    content->ok = false;
+    content->error = std::move(message);
+    content->table.keys.emplace_back();
+    return std::make_shared<const Export>(std::make_shared<MemorySource>(""), std::move(content),
+                                          code_page::machine_code_page());
+}
+
 std::shared_ptr<const Export> read_export(std::string_view bytes, ValueCheck check) {
-    return std::make_shared<const Export>(std::make_unique<OwnedText>(bytes), bytes.size(), check);
+    return std::make_shared<const Export>(std::make_shared<OwnedText>(bytes), bytes.size(), check);
 }
 
 }  // namespace regfile

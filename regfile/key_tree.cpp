@@ -13,9 +13,10 @@ void copy_tree(const Export& source, const ExportKey& from, Key& to) {
         const auto [read, written] = pending.back();
         pending.pop_back();
         written->values = source.values(*read);
-        for (const auto& [name, subkey] : read->subkeys) {
-            Key& copy = written->subkeys[subkey->name];
-            copy.name = subkey->name;
+        for (std::size_t i = 0; i < source.subkey_count(*read); ++i) {
+            const ExportKey* subkey = source.subkey_at(*read, i);
+            Key& copy = written->subkeys[std::string(subkey->name)];
+            copy.name = std::string(subkey->name);
             pending.emplace_back(subkey, &copy);
         }
     }

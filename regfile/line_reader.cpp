@@ -10,7 +10,7 @@
 namespace regfile {
 namespace {
 
-constexpr std::size_t chunk_size = 1 << 20;
+constexpr std::size_t chunk_size = 1 << 18;
 
 unsigned unit_at(const char* bytes) {
     return static_cast<unsigned char>(bytes[0]) | static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8;
@@ -94,21 +94,23 @@ LineReader::LineReader(const ByteSource& source, Encoding encoding, unsigned cod
 
 // Where the line break after from is (the '\n', or in UTF-16 its first byte), or npos when
 // none is at hand yet.
-std::size_t LineReader::find_line_end(std::size_t from) {
-    while (from < size_) {
-        const void* found = std::memchr(data_ + from, '\n', size_ - from);
+std::size_t LineReader::find_line_end(std::size_t from) const {
+    const char* const data = data_;
+    const std::size_t size = size_;
+    while (from < size) {
+        const auto* found = static_cast<const char*>(std::memchr(data + from, '\n', size - from));
         if (found == nullptr) return std::string_view::npos;
-        const std::size_t at = static_cast<const char*>(found) - data_;
+        const auto at = static_cast<std::size_t>(found - data);
         if (encoding_ != Encoding::utf16le) return at;
         // In UTF-16 only the unit 0x000A breaks a line; a byte 0x0A inside another unit does not.
         if ((at - position_) % 2 != 0) {
             from = at + 1;
-        } else if (at + 1 >= size_) {
+        } else if (at + 1 >= size) {
             return std::string_view::npos;
-        } else if (data_[at + 1] != '\0') {
-            from = at + 2;
-        } else {
+        } else if (data[at + 1] == '\0') {
             return at;
+        } else {
+            from = at + 2;
         }
     }
     return std::string_view::npos;
@@ -141,37 +143,70 @@ bool LineReader::fill() {
 }
 
 // A line of ASCII, the most common kind, is read where it stands.
-std::string_view LineReader::as_utf8(std::size_t begin, std::size_t end) {
-    const std::string_view bytes(data_ + begin, end - begin);
-    if (encoding_ == Encoding::utf8) return bytes;
+std::string_view LineReader::as_utf8(const char* bytes, std::size_t size) {
+    const std::string_view text(bytes, size);
+    if (encoding_ == Encoding::utf8) return text;
     converted_.clear();
     if (encoding_ == Encoding::utf16le) {
-        utf16_to_utf8(bytes, converted_);
+        utf16_to_utf8(text, converted_);
         return converted_;
     }
-    if (code_page::ascii(bytes)) return bytes;
-    code_page::to_utf8(bytes, code_page_, converted_);
+    if (code_page::ascii(text)) return text;
+    code_page::to_utf8(text, code_page_, converted_);
     return converted_;
 }
 
-bool LineReader::next(Line& line) {
-    std::size_t searched = position_;
-    std::size_t end = find_line_end(searched);
+bool LineReader::next_raw(RawLine& line) {
+    std::size_t end = find_line_end(position_);
+    if (end == std::string_view::npos && !line_end_after_filling(end)) return false;
+    const std::size_t begin = position_;
+    const std::size_t after = end + (encoding_ == Encoding::utf16le ? 2 : 1);
+    line.bytes = data_ + begin;
+    line.size = end - begin;
+    line.number = number_++;
+    line.offset = base_ + begin;
+    position_ = after < size_ ? after : size_;
+    return true;
+}
+
+// The end of the line at position_ when the bytes at hand hold no line break: more are read
+// until one turns up, or the file's end ends the last line. False after the last line.
+bool LineReader::line_end_after_filling(std::size_t& end) {
+    end = std::string_view::npos;
     while (end == std::string_view::npos) {
         const std::size_t behind = size_ - position_;
         if (!fill()) break;
-        searched = position_ + behind - behind % 2;  // the bytes already searched, whole units
+        const std::size_t searched = position_ + behind - behind % 2;  // the bytes already searched, whole units
         end = find_line_end(searched);
     }
-    if (end == std::string_view::npos) {
-        if (position_ >= size_) return false;
-        end = size_;  // the last line, without a line break
-    }
-    std::string_view text = as_utf8(position_, end);
+    if (end != std::string_view::npos) return true;
+    end = size_;  // the last line, without a line break
+    return position_ < size_;
+}
+
+Line LineReader::converted(const RawLine& line) {
+    std::string_view text = as_utf8(line.bytes, line.size);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    line = {text, number_++, base_ + position_};
-    position_ = std::min(size_, end + (encoding_ == Encoding::utf16le ? 2 : 1));
+    return {text, line.number, line.offset};
+}
+
+bool LineReader::next(Line& line) {
+    RawLine raw;
+    if (!next_raw(raw)) return false;
+    line = converted(raw);
     return true;
+}
+
+void LineReader::rewind(std::uint64_t offset, int number) {
+    number_ = number;
+    if (offset >= base_ && offset - base_ <= size_) {
+        position_ = static_cast<std::size_t>(offset - base_);
+        return;
+    }
+    // Gone from the buffer: read again from the file.
+    base_ = offset;
+    position_ = 0;
+    size_ = 0;
 }
 
 }  // namespace regfile

@@ -43,6 +43,15 @@ struct Line {
     std::uint64_t offset = 0;  // of the line's first byte in the file
 };
 
+// A line as the file holds it, in its own encoding: its bytes without the line break (a
+// '\r' before it kept), valid until the next line is read.
+struct RawLine {
+    const char* bytes = nullptr;
+    std::size_t size = 0;  // in bytes; whole units in UTF-16
+    int number = 0;
+    std::uint64_t offset = 0;
+};
+
 class LineReader {
 public:
     // The lines of the bytes from begin to end of source, the first numbered first_number.
@@ -53,13 +62,24 @@ public:
 
     // The next line; false after the last.
     bool next(Line& line);
+    // The next line as it stands in the file, for a reader that converts only what it needs.
+    bool next_raw(RawLine& line);
+    // A raw line, the last one read, as UTF-8.
+    Line converted(const RawLine& line);
+    // Back to the start of an earlier line, to read it and those after it again: from the
+    // bytes at hand when they still hold it.
+    void rewind(std::uint64_t offset, int number);
     // Where the line after the last one read starts.
     std::uint64_t offset() const { return base_ + position_; }
+    Encoding encoding() const { return encoding_; }
+    // The bytes not read yet.
+    std::uint64_t bytes_left() const { return end_ - offset(); }
 
 private:
-    std::size_t find_line_end(std::size_t from);
+    std::size_t find_line_end(std::size_t from) const;
+    bool line_end_after_filling(std::size_t& end);
     bool fill();
-    std::string_view as_utf8(std::size_t begin, std::size_t end);
+    std::string_view as_utf8(const char* bytes, std::size_t size);
 
     const ByteSource& source_;
     Encoding encoding_;

@@ -8,15 +8,24 @@
 namespace regfile {
 
 bool NameOrder::operator()(std::string_view left, std::string_view right) const noexcept {
-    return std::lexicographical_compare(
-        left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {
-            return static_cast<unsigned char>(characters::to_upper(a)) < static_cast<unsigned char>(characters::to_upper(b));
-        });
+    // Letters of the same case compare alike folded or not: only from the first byte that
+    // differs on is the case folded.
+    const std::size_t common = std::min(left.size(), right.size());
+    std::size_t at = static_cast<std::size_t>(std::mismatch(left.begin(), left.begin() + common, right.begin()).first - left.begin());
+    for (; at < common; ++at) {
+        const auto folded_left = static_cast<unsigned char>(characters::to_upper(left[at]));
+        const auto folded_right = static_cast<unsigned char>(characters::to_upper(right[at]));
+        if (folded_left != folded_right) return folded_left < folded_right;
+    }
+    return left.size() < right.size();
 }
 
 bool same_name(std::string_view left, std::string_view right) noexcept {
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(), [](char a, char b) { return characters::to_upper(a) == characters::to_upper(b); });
+    if (left.size() != right.size()) return false;
+    // Mostly spelled the same way too: the case is folded only from the first byte that differs on.
+    const auto differs = std::mismatch(left.begin(), left.end(), right.begin());
+    return std::equal(differs.first, left.end(), differs.second,
+                      [](char a, char b) { return characters::to_upper(a) == characters::to_upper(b); });
 }
 
 void split_key_path(std::string_view path, std::vector<std::string_view>& names) {

@@ -2,51 +2,21 @@
 // by its identity and size and its times of change. A file modified within the last two
 // seconds is not trusted to show its next change that way, since file times advance in
 // coarse steps: it is indexed again at every call until it has been left alone that long.
+// An index with every line checked is looked for in hostsim's index cache first, and kept
+// there once made (index_cache.h).
 #include "standin_registry/registry_cache.h"
-
-#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
-#include <ctime>
 #include <string>
 
+#include "standin_registry/files.h"
+#include "standin_registry/index_cache.h"
 #include "test_hooks/registry_text.h"
-#include "regfile/export_file.h"
 #include "text/code_page.h"
 
 namespace standin_registry {
 namespace {
-
-constexpr std::time_t settle_seconds = 2;
-
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-};
-
-bool same_time(const timespec& left, const timespec& right) {
-    return left.tv_sec == right.tv_sec && left.tv_nsec == right.tv_nsec;
-}
-
-bool same_file(const FileIdentity& left, const FileIdentity& right) {
-    return left.device == right.device && left.inode == right.inode && left.size == right.size &&
-           same_time(left.modified, right.modified) && same_time(left.changed, right.changed);
-}
-
-bool identify(const char* path, FileIdentity& identity) {
-    struct stat status {};
-    if (stat(path, &status) != 0) return false;
-    identity = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
-    return true;
-}
-
-bool settled(const FileIdentity& identity) {
-    return identity.modified.tv_sec + settle_seconds < std::time(nullptr);
-}
 
 // A registry without keys: no source, or one that is not a registry file (which has no
 // keys either, since it is refused at its header).
@@ -61,7 +31,7 @@ Snapshot empty_registry() {
 // The last files indexed: in tests, the registry and the file it changes into.
 struct CachedFile {
     std::string path;
-    FileIdentity identity;
+    files::FileIdentity identity;
     Snapshot snapshot;
 };
 
@@ -77,19 +47,44 @@ CachedFile* cached_file(const std::string& path) {
     return nullptr;
 }
 
-Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
-    FileIdentity identity;
-    const bool found = identify(path.c_str(), identity);
+// Whether the kept index answers a request: made with every line checked when that is
+// asked for, and for this code page (an ANSI export's names are read in it).
+bool serves(const Snapshot& kept, bool checked, unsigned code_page) {
+    const regfile::IndexContent& content = *kept->content();
+    return (!checked || content.check == regfile::ValueCheck::every_line) && content.holds_for(code_page);
+}
+
+// The export in the opened file, indexed, or its index from hostsim's index cache.
+Snapshot indexed_file(const std::shared_ptr<const files::OpenedFile>& file, const files::FileIdentity& identity,
+                      regfile::ValueCheck check) {
+    const unsigned code_page = code_page::machine_code_page();
     const bool checked = check == regfile::ValueCheck::every_line;
-    if (!found && !checked) return empty_registry();
+    if (checked) {
+        auto kept = cached_index(*file);
+        if (kept && kept->holds_for(code_page)) return std::make_shared<const regfile::Export>(file, std::move(kept), code_page);
+    }
+    auto snapshot = std::make_shared<const regfile::Export>(file, identity.size, check);
+    if (checked && snapshot->ok()) keep_index(*file, identity, *snapshot->content());
+    return snapshot;
+}
+
+Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
+    const auto file = files::open_file(path);
+    files::FileIdentity identity;
+    const bool found = file && file->identify(identity);
+    const bool checked = check == regfile::ValueCheck::every_line;
+    if (!found) return checked ? regfile::unreadable_export("cannot read " + path) : empty_registry();
     CachedFile* cached = cached_file(path);
-    // An ANSI export reads differently in another code page.
-    if (!checked && cached != nullptr && same_file(cached->identity, identity) &&
-        cached->snapshot->code_page() == code_page::machine_code_page()) {
+    const unsigned code_page = code_page::machine_code_page();
+    if (cached != nullptr && cached->identity == identity && serves(cached->snapshot, checked, code_page)) {
+        if (cached->snapshot->code_page() != code_page) {
+            cached->snapshot = std::make_shared<const regfile::Export>(cached->snapshot->source(),
+                                                                       cached->snapshot->content(), code_page);
+        }
         return cached->snapshot;
     }
-    Snapshot snapshot = regfile::read_export_file(path, check);
-    if (found && settled(identity)) {
+    Snapshot snapshot = indexed_file(file, identity, check);
+    if (settled(identity)) {
         if (cached == nullptr) {
             cached = &cached_files[next_free_slot];
             next_free_slot = (next_free_slot + 1) % cached_files.size();

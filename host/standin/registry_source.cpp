@@ -9,6 +9,8 @@
 
 #include "host/program_location.h"
 #include "platform/loader.h"
+#include "standin_registry/files.h"
+#include "standin_registry/index_cache.h"
 #include "standin_registry/registry_cache.h"
 #include "standin_registry/wow64_redirection.h"
 #include "text/code_page.h"
@@ -58,10 +60,12 @@ bool use_registry_file(const std::string& path, std::string& error) {
     // Absolute, so that the file is still found after the current folder changes.
     const std::string absolute = std::filesystem::absolute(path).string();
     // The machine's code page first: an ANSI export is read in it. The export's own record
-    // wins over what the machine's folder states, and that over the default.
+    // wins over what the machine's folder states, and that over the default. Every line is
+    // read here, once, to name those the libraries will not see; the libraries are then
+    // served the same index and read only the values they ask for.
     show_code_page(stated_code_page != 0 ? stated_code_page : default_code_page);
-    const standin_registry::Snapshot first = standin_registry::registry_snapshot(absolute.c_str());
-    const std::string recorded = recorded_code_page(*first);
+    standin_registry::Snapshot parsed = standin_registry::checked_registry_snapshot(absolute);
+    const std::string recorded = parsed->ok() ? recorded_code_page(*parsed) : "";
     if (!recorded.empty()) {
         const unsigned number = read_code_page(recorded);
         if (number == 0) {
@@ -69,10 +73,9 @@ bool use_registry_file(const std::string& path, std::string& error) {
             return false;
         }
         show_code_page(number);
+        // The same index, unless the export is ANSI text, whose names read otherwise.
+        if (number != parsed->code_page()) parsed = standin_registry::checked_registry_snapshot(absolute);
     }
-    // Every line is read here, once, to name those the libraries will not see; the
-    // libraries are then served the same index and read only the values they ask for.
-    const standin_registry::Snapshot parsed = standin_registry::checked_registry_snapshot(absolute);
     if (!parsed->ok()) {
         error = parsed->error_line() > 0 ? path + ":" + std::to_string(parsed->error_line()) + ": " + parsed->error()
                                          : "cannot read " + path;
@@ -86,6 +89,21 @@ bool use_registry_file(const std::string& path, std::string& error) {
     setenv("VANTREL_REGISTRY", absolute.c_str(), 1);
     shown_kind = (standin_registry::stated_sixty_four_bit_machine() || standin_registry::holds_wow64_node(*parsed)) ? "64-bit" : "32-bit";
     return true;
+}
+
+bool use_index_cache(bool enabled, std::string& error) {
+    std::uint64_t size = standin_registry::default_cache_size;
+    const char* stated = std::getenv("VANTREL_CACHE_SIZE");
+    if (stated != nullptr && *stated != '\0' && !standin_registry::read_cache_size(stated, size)) {
+        error = std::string("VANTREL_CACHE_SIZE is a size such as 500M or 4G, not '") + stated + "'";
+        return false;
+    }
+    standin_registry::use_index_cache(enabled ? standin_registry::files::user_cache_folder() : "", size);
+    return true;
+}
+
+std::string take_index_cache_note() {
+    return standin_registry::take_index_cache_note();
 }
 
 // The stand-in registry reads the same variable (platform/standin/registry.cpp).

@@ -14,6 +14,14 @@ bool use_registry_file(const std::string& path, std::string& error) {
     return false;
 }
 
+bool use_index_cache(bool, std::string&) {
+    return true;
+}
+
+std::string take_index_cache_note() {
+    return "";
+}
+
 bool state_machine_kind(const std::string&, std::string& error) {
     error = "--machine is for builds away from Windows: here the libraries read this machine's registry";
     return false;
