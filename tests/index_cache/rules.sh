@@ -6,7 +6,7 @@
 # first written, byte for byte.
 #   usage: tests/index_cache/rules.sh ROW HOSTSIM FOLDER
 #   rows: rewritten_in_place replaced_by_rename truncated_index damaged_index other_version
-#         other_exports_index two_fleets_at_once unwritable_cache
+#         other_exports_index two_fleets_at_once unwritable_cache least_recently_used_removed
 set -u
 row=$1
 hostsim=$2
@@ -71,9 +71,11 @@ rewritten_in_place)
     write_export "$export" 5.5 6.2
     settle
     keep_first_index
-    # The same size, a new time: the stale index would still name 6.2.
+    # The same size, a new time: the stale index would still name 6.2. Left alone a while,
+    # so that the libraries too are served the index hostsim reads.
     write_export rewritten.reg 5.5 6.3
     cat rewritten.reg >"$export"
+    settle
     answers_as_without_cache '6.3'
     ;;
 replaced_by_rename)
@@ -84,6 +86,7 @@ replaced_by_rename)
     write_export replacement.reg 5.5 6.3
     touch -r "$export" replacement.reg
     mv replacement.reg "$export"
+    settle
     answers_as_without_cache '6.3'
     ;;
 truncated_index)
@@ -159,14 +162,34 @@ unwritable_cache)
     grep -v '^hostsim: cannot keep export indexes in ' with-cache.out >answers.out
     cmp -s answers.out without-cache.out || fail "with the cache: $(cat with-cache.out); without: $(cat without-cache.out)"
     [ "$(grep -c 'cannot keep export indexes' with-cache.out)" -eq 1 ] || fail "not one line said why: $(cat with-cache.out)"
-    # A fleet says it once, not once a machine.
+    # A fleet says it once, not once a machine: where the folder cannot be written, and
+    # where each index cannot be put in place (a folder stands at its name).
     mkdir fleet
     cp "$export" fleet/a.reg
     cp "$export" fleet/b.reg
+    settle
     printf 'call vantrel GetQuendrix into Q\nexpect Q=6.2\n' >fleet.script
     "$hostsim" --script fleet.script --fleet fleet >fleet.out 2>fleet.errors || fail "the fleet failed: $(cat fleet.out)"
-    [ "$(wc -l <fleet.errors)" -eq 1 ] && grep -q 'cannot keep export indexes' fleet.errors ||
-        fail "the fleet did not say why once: $(cat fleet.errors)"
+    export XDG_CACHE_HOME="$work/cache"
+    "$hostsim" --script fleet.script --fleet fleet >/dev/null 2>&1
+    for entry in "$entries"/*.index; do rm "$entry" && mkdir "$entry"; done
+    "$hostsim" --script fleet.script --fleet fleet >fleet-again.out 2>>fleet.errors || fail "the fleet failed: $(cat fleet-again.out)"
+    cmp -s fleet.out fleet-again.out || fail "the tables differ"
+    [ "$(wc -l <fleet.errors)" -eq 2 ] && [ "$(grep -c 'cannot keep export indexes' fleet.errors)" -eq 1 ] &&
+        [ "$(grep -c "cannot keep an export's index" fleet.errors)" -eq 1 ] || fail "the fleets did not say why once each: $(cat fleet.errors)"
+    ;;
+least_recently_used_removed)
+    # Room for two indexes of these exports: a, b, a again, then c leaves a and c.
+    for machine in a b c; do write_export "$machine.reg" 5.5 6.2; done
+    settle
+    export VANTREL_CACHE_SIZE=1K
+    for machine in a b a c; do
+        export=$work/$machine.reg
+        answers_as_without_cache '6.2'
+        [ -f "$machine.entry" ] || ls -t "$entries" | head -1 >"$machine.entry"
+    done
+    for machine in a c; do [ -f "$entries/$(cat $machine.entry)" ] || fail "the index of $machine.reg was removed"; done
+    [ ! -f "$entries/$(cat b.entry)" ] || fail "the index used least recently was kept"
     ;;
 *)
     fail "no such row"
