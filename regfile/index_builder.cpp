@@ -1,5 +1,6 @@
-// Gathering an export's keys: every key reached by a hash of its parent and its name, so
-// that a key line costs the same whatever order the export lists its keys in.
+// Gathering an export's keys: while a key's subkeys come in order, each new one is put after
+// the last; once they do not, they are found by a hash of their parent and name, so that a
+// key line costs about the same whatever order the export lists its keys in.
 #include "regfile/index_builder.h"
 
 #include <algorithm>
@@ -63,45 +64,64 @@ void IndexBuilder::grow_slots() {
     }
 }
 
-std::uint32_t IndexBuilder::find_subkey(std::uint32_t parent, std::string_view name) const {
+// Puts the key in its slot of the table (which it must not be in yet).
+void IndexBuilder::hash_key(std::uint32_t key) {
+    // Half full at most, so that a search ends soon.
+    if (2 * (used_slots_ + 1) > slots_.size()) grow_slots();
+    Key& hashed = keys_[key];
+    hashed.hash = name_hash(hashed.parent, name(key));
+    slots_[slot_of(hashed.parent, name(key), hashed.hash)] = key;
+    ++used_slots_;
+}
+
+// From now on the parent's subkeys are found by their hash: those it has, and those made later.
+void IndexBuilder::hash_subkeys(std::uint32_t parent) {
+    if (keys_[parent].subkeys_hashed) return;
+    keys_[parent].subkeys_hashed = true;
+    for (std::uint32_t child = keys_[parent].first_child; child != no_key; child = keys_[child].next_sibling) {
+        if (!keys_[child].removed) hash_key(child);
+    }
+}
+
+std::uint32_t IndexBuilder::find_subkey(std::uint32_t parent, std::string_view name) {
+    hash_subkeys(parent);
     if (slots_.empty()) return no_key;
     const std::uint32_t key = slots_[slot_of(parent, name, name_hash(parent, name))];
     return key == empty_slot ? no_key : key;
 }
 
 std::uint32_t IndexBuilder::subkey(std::uint32_t parent, std::string_view name) {
-    const std::uint32_t hash = name_hash(parent, name);
-    if (slots_.empty()) grow_slots();
-    std::uint32_t slot = slot_of(parent, name, hash);
-    if (slots_[slot] != empty_slot) return slots_[slot];
-    // Half full at most, so that a search ends soon.
-    if (2 * (used_slots_ + 1) > slots_.size()) {
-        grow_slots();
-        slot = slot_of(parent, name, hash);
+    Key& above = keys_[parent];
+    // An export lists subkeys in order: while they come so, a name after the last is a new
+    // subkey, with nothing to look up. Otherwise the parent's subkeys are hashed.
+    const bool after_the_last = above.last_child == no_key ||
+                                (above.children_in_order && NameOrder()(this->name(above.last_child), name));
+    if (!after_the_last) {
+        const std::uint32_t found = find_subkey(parent, name);
+        if (found != no_key) return found;
     }
     const auto made = static_cast<std::uint32_t>(keys_.size());
     Key key;
     key.parent = parent;
     key.name_offset = static_cast<std::uint32_t>(names_.size());
     key.name_size = static_cast<std::uint32_t>(name.size());
-    key.hash = hash;
     names_.insert(names_.end(), name.begin(), name.end());
-    Key& above = keys_[parent];
-    if (above.last_child == no_key) {
-        above.first_child = made;
+    Key& above_now = keys_[parent];
+    if (above_now.last_child == no_key) {
+        above_now.first_child = made;
     } else {
-        keys_[above.last_child].next_sibling = made;
-        // An export lists subkeys in order: the new one mostly goes after the last.
-        above.children_in_order = above.children_in_order && NameOrder()(this->name(above.last_child), name);
+        keys_[above_now.last_child].next_sibling = made;
+        above_now.children_in_order = above_now.children_in_order && after_the_last;
     }
-    above.last_child = made;
+    above_now.last_child = made;
+    const bool hashed = above_now.subkeys_hashed;
     keys_.push_back(key);
-    slots_[slot] = made;
-    ++used_slots_;
+    if (hashed) hash_key(made);
     return made;
 }
 
 void IndexBuilder::remove_subkey(std::uint32_t parent, std::string_view name) {
+    hash_subkeys(parent);
     if (slots_.empty()) return;
     const std::uint32_t slot = slot_of(parent, name, name_hash(parent, name));
     if (slots_[slot] == empty_slot) return;

@@ -24,7 +24,7 @@ public:
     // The subkey of parent named name (letter case aside), made when there is none.
     std::uint32_t subkey(std::uint32_t parent, std::string_view name);
     // The subkey of parent named name, or no_key.
-    std::uint32_t find_subkey(std::uint32_t parent, std::string_view name) const;
+    std::uint32_t find_subkey(std::uint32_t parent, std::string_view name);
     // Takes the subkey out of the tree, with everything below it; a key of that name made
     // later is a new one.
     void remove_subkey(std::uint32_t parent, std::string_view name);
@@ -50,6 +50,7 @@ private:
         std::uint32_t last_part = no_part;
         bool removed = false;
         bool children_in_order = true;  // made in enumeration order so far
+        bool subkeys_hashed = false;    // found by their hash
     };
 
     struct LinkedPart {
@@ -59,11 +60,14 @@ private:
 
     std::uint32_t slot_of(std::uint32_t parent, std::string_view name, std::uint32_t hash) const;
     void grow_slots();
+    void hash_key(std::uint32_t key);
+    void hash_subkeys(std::uint32_t parent);
 
     std::vector<Key> keys_;
     std::vector<char> names_;
     std::vector<LinkedPart> parts_;
-    // Open addressing over (parent, name without letter case): each slot a key, or empty.
+    // Open addressing over (parent, name without letter case), for the keys whose parents'
+    // subkeys are hashed: each slot a key, or empty.
     std::vector<std::uint32_t> slots_;
     std::size_t used_slots_ = 0;
 };

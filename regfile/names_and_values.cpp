@@ -23,6 +23,7 @@ bool NameOrder::operator()(std::string_view left, std::string_view right) const 
 bool same_name(std::string_view left, std::string_view right) noexcept {
     if (left.size() != right.size()) return false;
     // Mostly spelled the same way too: the case is folded only from the first byte that differs on.
+    if (left == right) return true;
     const auto differs = std::mismatch(left.begin(), left.end(), right.begin());
     return std::equal(differs.first, left.end(), differs.second,
                       [](char a, char b) { return characters::to_upper(a) == characters::to_upper(b); });

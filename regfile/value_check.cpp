@@ -74,10 +74,7 @@ public:
     // unit after it along; false when the quote is not closed. A quote is closing when an
     // even run of backslashes (pairs, each taking the next along) stands before it.
     bool skip_quoted(std::size_t& at) const {
-        for (std::size_t i = at + 1;; ++i) {
-            while (end_ - i >= per_eight_bytes && !holds_quote(i)) i += per_eight_bytes;
-            while (i < end_ && (*this)[i] != '"') ++i;
-            if (i >= end_) return false;
+        for (std::size_t i = at + 1; (i = find_quote(i)) < end_; ++i) {
             std::size_t backslashes = 0;
             while ((*this)[i - 1 - backslashes] == '\\') ++backslashes;
             if (backslashes % 2 == 0) {
@@ -85,6 +82,7 @@ public:
                 return true;
             }
         }
+        return false;
     }
     bool hex_digits(std::size_t from, std::size_t to, std::size_t most) const {
         if (to <= from || to - from > most) return false;
@@ -113,13 +111,17 @@ public:
     }
 
 private:
-    // Whether the eight bytes from unit `at` on hold a '"' unit: a unit of (x ^ '"') is zero
-    // there, and subtracting one from it borrows into its top bit.
-    bool holds_quote(std::size_t at) const {
-        constexpr std::uint64_t ones = width == 1 ? 0x0101010101010101u : 0x0001000100010001u;
-        constexpr std::uint64_t tops = ones << (8 * width - 1);
-        const std::uint64_t quotes = eight_bytes(bytes_ + width * at) ^ (ones * '"');
-        return ((quotes - ones) & ~quotes & tops) != 0;
+    // The first '"' unit from `from` on, or end_.
+    std::size_t find_quote(std::size_t from) const {
+        const char* const end = bytes_ + width * end_;
+        for (const char* at = bytes_ + width * from; at < end; ++at) {
+            at = static_cast<const char*>(std::memchr(at, '"', static_cast<std::size_t>(end - at)));
+            if (at == nullptr) break;
+            // In UTF-16 the byte may be half of another unit.
+            const auto offset = static_cast<std::size_t>(at - bytes_);
+            if (width == 1 || (offset % 2 == 0 && at[1] == '\0')) return offset / width;
+        }
+        return end_;
     }
     // Two hex digits and a comma as regedit writes them, told from eight bytes at once.
     bool two_digits_and_comma(std::size_t at) const {

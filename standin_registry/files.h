@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regfile/line_reader.h"
@@ -52,14 +54,19 @@ std::string user_cache_folder();
 // cannot be made or is no folder.
 bool make_folder(const std::string& path, std::string& error);
 
-// A whole file's bytes; false when it cannot be read.
-bool read_file(const std::string& path, std::string& bytes);
+// Where a new file's bytes go, in order.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // False when the bytes cannot be written (a full disk).
+    virtual bool write(std::string_view bytes) = 0;
+};
 
-// Writes the bytes into a new file beside path (its name starting with '.', ending in
-// ".part"), then puts it in place of path in one step: a reader sees the old file whole or
-// the new one whole, never part of one. False, with the reason, when it cannot; nothing is
-// left behind then.
-bool replace_file(const std::string& path, const std::string& bytes, std::string& error);
+// Writes a new file beside path (its name starting with '.', ending in ".part") through
+// fill, then puts it in place of path in one step: a reader sees the old file whole or the
+// new one whole, never part of one. False, with the reason, when it cannot or fill returns
+// false; nothing is left behind then.
+bool replace_file(const std::string& path, const std::function<bool(FileWriter&)>& fill, std::string& error);
 
 struct FolderEntry {
     std::string name;

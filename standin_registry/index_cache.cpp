@@ -87,7 +87,7 @@ void use_index_cache(const std::string& folder, std::uint64_t size_limit) {
     // Tried once, here, so that a fleet's machines do not each find it out.
     std::string error;
     const std::string tried = files::path_in(folder, ".written");
-    if (!files::make_folder(folder, error) || !files::replace_file(tried, "", error)) {
+    if (!files::make_folder(folder, error) || !files::replace_file(tried, [](files::FileWriter&) { return true; }, error)) {
         add_note("hostsim: cannot keep export indexes in " + folder + ": " + error +
                  " (every export is read afresh; the answers are the same)");
         return;
@@ -132,10 +132,12 @@ std::shared_ptr<const regfile::IndexContent> cached_index(const files::OpenedFil
 void keep_index(const files::OpenedFile& file, const files::FileIdentity& identity, const regfile::IndexContent& content) {
     ExportStamp stamp;
     if (!cache.writable || !settled(identity) || !stamp_export(file, stamp) || !(stamp.identity == identity)) return;
-    const std::string bytes = stored_index(content, stamp, reader_name);
-    if (bytes.size() > cache.size_limit) return;
+    // Names, keys and parts take about this much; an index larger than the cache is not kept.
+    const std::uint64_t size = content.table.names.size() + 24 * content.table.keys.size() + 16 * content.table.parts.size();
+    if (size > cache.size_limit) return;
     std::string error;
-    if (!files::replace_file(entry_path(identity), bytes, error)) {
+    const auto write = [&](files::FileWriter& out) { return write_stored_index(out, content, stamp, reader_name); };
+    if (!files::replace_file(entry_path(identity), write, error)) {
         add_note("hostsim: cannot keep an export's index in " + cache.folder + ": " + error +
                  " (it is read afresh next time; the answers are the same)");
         return;

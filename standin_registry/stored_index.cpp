@@ -12,7 +12,7 @@
 namespace standin_registry {
 namespace {
 
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "parts are kept as they lie in memory");
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "keys and parts are kept as they lie in memory");
 static_assert(sizeof(regfile::Part) == 16, "a part is kept as two 64-bit offsets");
 
 constexpr std::string_view magic = "vantrel index\r\n\x1A";
@@ -106,18 +106,17 @@ Header read_header(const char* in) {
     return header;
 }
 
-std::string keys_text(const std::vector<regfile::ExportKey>& keys, const char* names, std::size_t first, std::size_t count) {
-    std::string out;
-    for (std::size_t index = first; index < first + count; ++index) {
-        const regfile::ExportKey& key = keys[index];
-        const auto name_offset = key.name.empty() ? 0 : static_cast<std::uint64_t>(key.name.data() - names);
-        for (const std::uint64_t field : {name_offset, std::uint64_t{key.name.size()}, std::uint64_t{key.first_subkey},
-                                          std::uint64_t{key.subkey_count}, std::uint64_t{key.first_part},
-                                          std::uint64_t{key.part_count}}) {
-            put(out, field, 4);
-        }
+// The keys from first on, count of them, as the entry keeps them: six 32-bit numbers each.
+void keys_text(const regfile::KeyTable& table, std::size_t first, std::size_t count, std::string& out) {
+    out.resize(count * key_bytes);
+    char* at = out.data();
+    for (std::size_t index = first; index < first + count; ++index, at += key_bytes) {
+        const regfile::ExportKey& key = table.keys[index];
+        const auto name_offset = key.name.empty() ? 0 : static_cast<std::uint32_t>(key.name.data() - table.names.data());
+        const std::uint32_t fields[6] = {name_offset, static_cast<std::uint32_t>(key.name.size()), key.first_subkey,
+                                         key.subkey_count, key.first_part, key.part_count};
+        std::memcpy(at, fields, key_bytes);
     }
-    return out;
 }
 
 std::string warnings_text(const std::vector<regfile::Warning>& warnings) {
@@ -239,7 +238,8 @@ bool stamp_export(const files::OpenedFile& file, ExportStamp& stamp) {
     return true;
 }
 
-std::string stored_index(const regfile::IndexContent& content, const ExportStamp& stamp, std::string_view reader) {
+bool write_stored_index(files::FileWriter& out, const regfile::IndexContent& content, const ExportStamp& stamp,
+                        std::string_view reader) {
     const regfile::KeyTable& table = content.table;
     Header header;
     header.stamp = stamp;
@@ -254,24 +254,27 @@ std::string stored_index(const regfile::IndexContent& content, const ExportStamp
     header.parts = table.parts.size();
     header.warnings = warnings.size();
 
-    std::string out(magic);
-    put(out, reader.size());
-    out += reader;
+    std::string start(magic);
+    put(start, reader.size());
+    start += reader;
     Checksum sum;
-    const auto append = [&](const std::string& piece) {
-        sum.add(piece);
-        out += piece;
+    const auto piece = [&](std::string_view bytes) {
+        sum.add(bytes);
+        return out.write(bytes);
     };
-    append(header_text(header));
-    append(content.error);
-    append(std::string(table.names.begin(), table.names.end()));
-    for (std::size_t first = 0; first < table.keys.size(); first += keys_per_piece) {
-        append(keys_text(table.keys, table.names.data(), first, std::min(keys_per_piece, table.keys.size() - first)));
+    bool written = out.write(start) && piece(header_text(header)) && piece(content.error) &&
+                   piece(std::string_view(table.names.data(), table.names.size()));
+    std::string keys;
+    for (std::size_t first = 0; written && first < table.keys.size(); first += keys_per_piece) {
+        keys_text(table, first, std::min(keys_per_piece, table.keys.size() - first), keys);
+        written = piece(keys);
     }
-    append(std::string(reinterpret_cast<const char*>(table.parts.data()), table.parts.size() * sizeof(regfile::Part)));
-    append(warnings);
-    put(out, sum.sum());
-    return out;
+    written = written &&
+              piece(std::string_view(reinterpret_cast<const char*>(table.parts.data()), table.parts.size() * sizeof(regfile::Part))) &&
+              piece(warnings);
+    std::string end;
+    put(end, sum.sum());
+    return written && out.write(end);
 }
 
 std::shared_ptr<const regfile::IndexContent> stored_index_content(const files::OpenedFile& entry, const ExportStamp& stamp,

@@ -23,9 +23,9 @@ struct ExportStamp {
 // The stamp of an export opened as file.
 bool stamp_export(const files::OpenedFile& file, ExportStamp& stamp);
 
-// The index as bytes to keep, written by the reader named reader (this build's, or another
-// for a test).
-std::string stored_index(const regfile::IndexContent& content, const ExportStamp& stamp, std::string_view reader);
+// Writes the index to out, as written by the reader named reader; false when it cannot.
+bool write_stored_index(files::FileWriter& out, const regfile::IndexContent& content, const ExportStamp& stamp,
+                        std::string_view reader);
 
 // The index an entry holds, when it is whole, undamaged, written by the reader named reader,
 // for the export stamped so, and holds together (every key, name and part where the tables

@@ -53,15 +53,25 @@ private:
     int descriptor_;
 };
 
-bool write_all(int descriptor, const std::string& bytes) {
-    for (std::size_t written = 0; written < bytes.size();) {
-        const ssize_t count = write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        written += static_cast<std::size_t>(count);
+class DescriptorWriter : public FileWriter {
+public:
+    explicit DescriptorWriter(int descriptor) : descriptor_(descriptor) {}
+    bool write(std::string_view bytes) override {
+        for (std::size_t written = 0; written < bytes.size();) {
+            const ssize_t count = ::write(descriptor_, bytes.data() + written, bytes.size() - written);
+            if (count < 0 && errno == EINTR) continue;
+            if (count <= 0) {
+                if (count == 0) errno = ENOSPC;
+                return false;
+            }
+            written += static_cast<std::size_t>(count);
+        }
+        return true;
     }
-    return true;
-}
+
+private:
+    int descriptor_;
+};
 
 }  // namespace
 
@@ -111,16 +121,7 @@ bool make_folder(const std::string& path, std::string& error) {
     return true;
 }
 
-bool read_file(const std::string& path, std::string& bytes) {
-    const auto file = open_file(path);
-    FileIdentity identity;
-    if (!file || !file->identify(identity)) return false;
-    bytes.resize(identity.size);
-    bytes.resize(file->read_at(0, bytes.data(), bytes.size()));
-    return true;
-}
-
-bool replace_file(const std::string& path, const std::string& bytes, std::string& error) {
+bool replace_file(const std::string& path, const std::function<bool(FileWriter&)>& fill, std::string& error) {
     static std::atomic<unsigned> written{0};
     const std::size_t slash = path.rfind('/');
     const std::string part = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." + std::to_string(getpid()) +
@@ -130,8 +131,10 @@ bool replace_file(const std::string& path, const std::string& bytes, std::string
         error = std::strerror(errno);
         return false;
     }
-    const bool whole = write_all(descriptor, bytes);
-    const int write_error = errno;
+    DescriptorWriter writer(descriptor);
+    errno = 0;
+    const bool whole = fill(writer);
+    const int write_error = errno != 0 ? errno : EIO;
     if (close(descriptor) != 0 || !whole || rename(part.c_str(), path.c_str()) != 0) {
         error = std::strerror(whole ? errno : write_error);
         unlink(part.c_str());

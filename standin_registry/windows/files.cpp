@@ -72,6 +72,28 @@ private:
     HANDLE handle_;
 };
 
+class HandleWriter : public FileWriter {
+public:
+    explicit HandleWriter(HANDLE handle) : handle_(handle) {}
+    bool write(std::string_view bytes) override {
+        for (std::size_t done = 0; done < bytes.size();) {
+            DWORD count = 0;
+            const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            if (!WriteFile(handle_, bytes.data() + done, wanted, &count, nullptr) || count == 0) {
+                failed_ = true;
+                return false;
+            }
+            done += count;
+        }
+        return true;
+    }
+    bool failed() const { return failed_; }
+
+private:
+    HANDLE handle_;
+    bool failed_ = false;
+};
+
 }  // namespace
 
 std::int64_t now() {
@@ -114,16 +136,7 @@ bool make_folder(const std::string& path, std::string& error) {
     return true;
 }
 
-bool read_file(const std::string& path, std::string& bytes) {
-    const auto file = open_file(path);
-    FileIdentity identity;
-    if (!file || !file->identify(identity)) return false;
-    bytes.resize(identity.size);
-    bytes.resize(file->read_at(0, bytes.data(), bytes.size()));
-    return true;
-}
-
-bool replace_file(const std::string& path, const std::string& bytes, std::string& error) {
+bool replace_file(const std::string& path, const std::function<bool(FileWriter&)>& fill, std::string& error) {
     static std::atomic<unsigned> written{0};
     const std::size_t slash = path.find_last_of("\\/");
     const std::string part = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." +
@@ -133,14 +146,9 @@ bool replace_file(const std::string& path, const std::string& bytes, std::string
         error = last_error();
         return false;
     }
-    bool whole = true;
-    for (std::size_t done = 0; whole && done < bytes.size();) {
-        DWORD count = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        whole = WriteFile(handle, bytes.data() + done, wanted, &count, nullptr) && count > 0;
-        done += count;
-    }
-    if (!whole) error = last_error();
+    HandleWriter writer(handle);
+    bool whole = fill(writer);
+    if (!whole) error = writer.failed() ? last_error() : "not written";
     CloseHandle(handle);
     if (whole && !MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         error = last_error();
