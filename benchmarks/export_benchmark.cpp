@@ -12,7 +12,9 @@
 // file share one index, so --no-cache stands for a first run of distinct exports), and a
 // re-run, every index kept. The benchmark's index cache is a folder of its own.
 //
-//   export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] [--hostsim PATH]...
+// With --shuffled yes the keys are written in an order of chance, their parents after them.
+//
+//   export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] [--shuffled yes] [--hostsim PATH]...
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -27,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -44,7 +47,8 @@ struct Settings {
     int fleet = 200;
     std::string folder = fs::temp_directory_path().string();
     std::vector<std::string> hostsims;
-    bool keep = false;  // the export stays in the folder, for a closer look
+    bool keep = false;      // the export stays in the folder, for a closer look
+    bool shuffled = false;  // the keys written out of order
 };
 
 // Writes ASCII text as UTF-16LE, a chunk at a time.
@@ -136,28 +140,45 @@ struct ExportShape {
     long values = 0;
 };
 
-ExportShape write_export(const std::string& path, long wanted_keys) {
-    Utf16File file(path);
+// A key of the export: a vendor's (product and component -1), a product's (component -1)
+// or a component's, with its values.
+struct KeyPlace {
+    long vendor = 0;
+    long product = -1;
+    long component = -1;
+};
+
+std::string key_text(const KeyPlace& place) {
+    std::string path = "SOFTWARE\\Vendor" + two_digits(place.vendor / 100) + two_digits(place.vendor % 100);
+    if (place.product >= 0) path += "\\Product" + std::to_string(place.product);
+    if (place.component < 0) return "[HKEY_LOCAL_MACHINE\\" + path + "]\r\n\r\n";
+    return component_key(path + "\\Component" + two_digits(place.component), place.vendor, place.product, place.component);
+}
+
+// The keys in the order regedit lists them, or shuffled (the same way every time): an
+// export put together out of order, whose keys come before their parents.
+ExportShape write_export(const std::string& path, long wanted_keys, bool shuffled) {
+    std::vector<KeyPlace> places;
     ExportShape shape;
-    file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n");
-    file.write(product_keys("SOFTWARE"));
     shape.keys = 7;
     for (long vendor = 0; shape.keys < wanted_keys; ++vendor) {
-        const std::string vendor_path = "SOFTWARE\\Vendor" + two_digits(vendor / 100) + two_digits(vendor % 100);
-        file.write("[HKEY_LOCAL_MACHINE\\" + vendor_path + "]\r\n\r\n");
+        places.push_back({vendor, -1, -1});
         ++shape.keys;
         for (long product = 0; product < 10 && shape.keys < wanted_keys; ++product) {
-            const std::string product_path = vendor_path + "\\Product" + std::to_string(product);
-            file.write("[HKEY_LOCAL_MACHINE\\" + product_path + "]\r\n\r\n");
+            places.push_back({vendor, product, -1});
             ++shape.keys;
             for (long component = 0; component < 98 && shape.keys < wanted_keys; ++component) {
-                file.write(component_key(product_path + "\\Component" + two_digits(component), vendor, product,
-                                         component));
+                places.push_back({vendor, product, component});
                 ++shape.keys;
                 shape.values += 8;
             }
         }
     }
+    if (shuffled) std::shuffle(places.begin(), places.end(), std::mt19937(20));
+    Utf16File file(path);
+    file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n");
+    file.write(product_keys("SOFTWARE"));
+    for (const KeyPlace& place : places) file.write(key_text(place));
     file.write("[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node]\r\n\r\n");
     file.write(product_keys("SOFTWARE\\WOW6432Node"));
     shape.keys += 4;
@@ -226,10 +247,13 @@ Settings read_settings(int argc, char** argv) {
             settings.folder = argv[i + 1];
         } else if (option == "--keep") {
             settings.keep = std::string(argv[i + 1]) == "yes";
+        } else if (option == "--shuffled") {
+            settings.shuffled = std::string(argv[i + 1]) == "yes";
         } else if (option == "--hostsim") {
             settings.hostsims.push_back(argv[i + 1]);
         } else {
-            std::cerr << "usage: export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] [--hostsim PATH]...\n";
+            std::cerr << "usage: export_benchmark [--keys N] [--runs N] [--fleet N] [--folder DIR] [--keep yes] "
+                         "[--shuffled yes] [--hostsim PATH]...\n";
             std::exit(2);
         }
     }
@@ -360,7 +384,7 @@ void fleet_runs(const Settings& settings, const std::string& export_path, std::s
 int main(int argc, char** argv) {
     const Settings settings = read_settings(argc, argv);
     const std::string export_path = settings.folder + "/export-benchmark.reg";
-    const ExportShape shape = write_export(export_path, settings.keys);
+    const ExportShape shape = write_export(export_path, settings.keys, settings.shuffled);
     // Dated an hour back, as an export made on the machine some time ago would be, and left
     // alone a while: the stand-in takes a file changed in the last two seconds for one still
     // being written, and keeps no index of it.
@@ -368,8 +392,8 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     setenv("XDG_CACHE_HOME", (settings.folder + "/export-benchmark-cache").c_str(), 1);
     const double file_mib = fs::file_size(export_path) / (1024.0 * 1024.0);
-    std::printf("export: %ld keys, %ld values, %.1f MB (%.1f MiB), UTF-16LE\n", shape.keys, shape.values,
-                fs::file_size(export_path) / 1e6, file_mib);
+    std::printf("export: %ld keys%s, %ld values, %.1f MB (%.1f MiB), UTF-16LE\n", shape.keys,
+                settings.shuffled ? " in an order of chance" : "", shape.values, fs::file_size(export_path) / 1e6, file_mib);
     const std::string answer = compare_with_wc(settings, export_path, file_mib);
     if (settings.fleet > 0) fleet_runs(settings, export_path, answer);
     empty_index_cache(settings);

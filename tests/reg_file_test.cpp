@@ -251,6 +251,11 @@ const HostileCase hostile_cases[] = {
      {"S"}, 1, "a"},
     {"utf16_cut_in_a_continued_value",
      utf16(v5_header + "[HKEY_LOCAL_MACHINE\\S\\a]\r\n\"v\"=hex:01,\\\r\n") + "\x30", 0, {4}, {"S"}, 1, "a"},
+    // Out of order, parents after their subkeys, one subkey named in two spellings.
+    {"keys_in_an_order_of_chance",
+     "REGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\b\\x]\n[HKEY_LOCAL_MACHINE\\S\\c]\n[HKEY_LOCAL_MACHINE\\S\\a]\n"
+     "[HKEY_LOCAL_MACHINE\\S\\B\\y]\n[HKEY_LOCAL_MACHINE\\S]\n",
+     0, {}, {"S", "B"}, 2, "y"},
     {"ansi_marked_as_utf16", "\xFF\xFEREGEDIT4\n[HKEY_LOCAL_MACHINE\\S\\a]\n", 1, {}, {}, 0, ""},
     // U+010A holds the byte of a line break; it is no line break, and reads as Ċ.
     {"line_break_byte_inside_a_utf16_unit",
