@@ -30,6 +30,7 @@ void IndexBuilder::expect_export_of(std::uint64_t bytes) {
     const std::size_t keys = static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 256, 1u << 26));
     keys_.reserve(keys);
     parts_.reserve(keys);
+    next_parts_.reserve(keys);
     names_.reserve(keys * 16);
 }
 
@@ -131,14 +132,30 @@ void IndexBuilder::remove_subkey(std::uint32_t parent, std::string_view name) {
 
 void IndexBuilder::add_part(std::uint32_t key, const Part& part) {
     const auto index = static_cast<std::uint32_t>(parts_.size());
-    parts_.push_back({part, no_part});
+    parts_.push_back(part);
+    next_parts_.push_back(no_part);
     Key& owner = keys_[key];
     if (owner.last_part == no_part) {
         owner.first_part = index;
     } else {
-        parts_[owner.last_part].next = index;
+        next_parts_[owner.last_part] = index;
     }
     owner.last_part = index;
+}
+
+// A key's parts side by side, in file order: where they are when it has one (most keys),
+// copied after all the others when it has more.
+void IndexBuilder::place_parts(const Key& key, ExportKey& laid) {
+    laid.first_part = key.first_part == no_part ? 0 : key.first_part;
+    laid.part_count = key.first_part == no_part ? 0 : 1;
+    if (key.first_part == key.last_part) return;
+    laid.first_part = static_cast<std::uint32_t>(parts_.size());
+    laid.part_count = 0;
+    for (std::uint32_t part = key.first_part; part != no_part; part = next_parts_[part]) {
+        const Part copy = parts_[part];
+        parts_.push_back(copy);
+        ++laid.part_count;
+    }
 }
 
 void IndexBuilder::lay_out(KeyTable& table) {
@@ -149,16 +166,9 @@ void IndexBuilder::lay_out(KeyTable& table) {
     table.keys.clear();
     table.keys.reserve(keys_.size());
     table.keys.emplace_back();
-    table.parts.clear();
-    table.parts.reserve(parts_.size());
     for (std::size_t at = 0; at < placed.size(); ++at) {
         const Key& key = keys_[placed[at]];
-        // Its parts side by side, in file order.
-        table.keys[at].first_part = static_cast<std::uint32_t>(table.parts.size());
-        for (std::uint32_t part = key.first_part; part != no_part; part = parts_[part].next) {
-            table.parts.push_back(parts_[part].part);
-        }
-        table.keys[at].part_count = static_cast<std::uint32_t>(table.parts.size() - table.keys[at].first_part);
+        place_parts(key, table.keys[at]);
         children.clear();
         for (std::uint32_t child = key.first_child; child != no_key; child = keys_[child].next_sibling) {
             if (!keys_[child].removed) children.push_back(child);
@@ -179,7 +189,8 @@ void IndexBuilder::lay_out(KeyTable& table) {
         const Key& key = keys_[placed[at]];
         table.keys[at].name = {table.names.data() + key.name_offset, key.name_size};
     }
-    parts_ = {};
+    table.parts = std::move(parts_);
+    next_parts_ = {};
     keys_ = {};
 }
 

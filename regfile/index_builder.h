@@ -53,19 +53,16 @@ private:
         bool subkeys_hashed = false;    // found by their hash
     };
 
-    struct LinkedPart {
-        Part part;
-        std::uint32_t next = no_part;  // the key's next part
-    };
-
     std::uint32_t slot_of(std::uint32_t parent, std::string_view name, std::uint32_t hash) const;
     void grow_slots();
     void hash_key(std::uint32_t key);
     void hash_subkeys(std::uint32_t parent);
+    void place_parts(const Key& key, ExportKey& laid);
 
     std::vector<Key> keys_;
     std::vector<char> names_;
-    std::vector<LinkedPart> parts_;
+    std::vector<Part> parts_;
+    std::vector<std::uint32_t> next_parts_;  // each part's key's next part
     // Open addressing over (parent, name without letter case), for the keys whose parents'
     // subkeys are hashed: each slot a key, or empty.
     std::vector<std::uint32_t> slots_;

@@ -24,6 +24,14 @@ SHARED_FILES = ["text/characters.h"]
 PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_cache.cpp",
                   "standin_registry/wow64_redirection.cpp", "platform/standin/file.cpp", "platform/standin/loader.cpp",
                   "platform/standin/text.cpp"]
+# hostsim's index cache is met through hostsim alone: its files' mutants are chosen apart
+# (the others' choice stays as it was), and these files' mutants also run the cache's table.
+CACHE_FILES = ["standin_registry/index_cache.cpp", "standin_registry/stored_index.cpp"]
+CACHE_MUTANTS = 24
+CACHE_TABLE = os.path.join(HERE, "tests", "index_cache", "rules.sh")
+CACHE_ROWS = ["rewritten_in_place", "replaced_by_rename", "truncated_index", "damaged_index", "other_version",
+              "other_exports_index", "two_fleets_at_once", "unwritable_cache", "least_recently_used_removed"]
+CACHE_TESTED = CACHE_FILES + ["standin_registry/registry_cache.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
 
 RELATIONAL = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
@@ -254,7 +262,9 @@ def main():
     options = parser.parse_args()
 
     by_file = {path: all_mutants(path) for path in product_files()}
-    mutants = [m for m in select(by_file, options.mutants) if options.only in m.path]
+    cache_by_file = {path: all_mutants(path) for path in CACHE_FILES}
+    chosen = select(by_file, options.mutants) + select(cache_by_file, CACHE_MUTANTS)
+    mutants = [m for m in chosen if options.only in m.path]
     if options.list:
         for m in mutants:
             print(f"{m.path}:{m.number + 1}: {m.description}: {m.line_text}")
@@ -269,17 +279,24 @@ def main():
                 "-DCMAKE_CXX_FLAGS_DEBUG=-O0"], HERE, None) != 0:
             print("mutate: configuring build/mutate failed", file=sys.stderr)
             return 2
-    ninja = ["cmake", "--build", build, "-j", "2", "--target", "unit_tests"]
+    ninja = ["cmake", "--build", build, "-j", "2", "--target", "unit_tests", "hostsim"]
     if run(ninja, HERE, None) != 0:
         print("mutate: the unmutated code does not build", file=sys.stderr)
         return 2
     environment = dict(os.environ, LD_LIBRARY_PATH=os.path.join(build, "visa-search-path"))
     tests = [os.path.join(build, "bin", "unit_tests"), "--gtest_fail_fast", "--gtest_brief=1"]
 
-    def tests_pass():
+    def tests_pass(path=""):
+        commands = [tests]
+        if path in CACHE_TESTED:
+            hostsim = os.path.join(build, "bin", "hostsim")
+            commands += [[CACHE_TABLE, row, hostsim, os.path.join(work, "cache-rules")] for row in CACHE_ROWS]
         try:
-            return subprocess.run(tests, cwd=build, env=environment, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=options.timeout).returncode == 0
+            for command in commands:
+                if subprocess.run(command, cwd=build, env=environment, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=options.timeout).returncode != 0:
+                    return False
+            return True
         except subprocess.TimeoutExpired:
             return None
 
@@ -301,7 +318,7 @@ def main():
             if run(ninja, HERE, 600) != 0:
                 outcome = "not built"
             else:
-                passed = tests_pass()
+                passed = tests_pass(mutant.path)
                 outcome = "timed out" if passed is None else "survived" if passed else "killed"
         finally:
             with open(target, "w") as out:
