@@ -19,13 +19,14 @@ bool is_blank(unsigned unit) {
     return unit == ' ' || unit == '\t';
 }
 
-bool is_hex(unsigned unit) {
+constexpr bool is_hex(unsigned unit) {
     return unit - '0' < 10u || (unit | 0x20u) - 'a' < 6u;
 }
 
+// is_hex of a byte, looked up.
 constexpr std::array<bool, 256> hex_bytes = [] {
     std::array<bool, 256> table{};
-    for (unsigned byte = 0; byte < 256; ++byte) table[byte] = byte - '0' < 10u || (byte | 0x20u) - 'a' < 6u;
+    for (unsigned byte = 0; byte < 256; ++byte) table[byte] = is_hex(byte);
     return table;
 }();
 
