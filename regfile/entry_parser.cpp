@@ -5,6 +5,8 @@
 #include "regfile/entry_parser.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -76,6 +78,21 @@ void delete_value(std::vector<Value>& values, const std::string& name) {
     for (auto value = values.begin(); value != values.end();) {
         value = same_name(value->name, name) ? values.erase(value) : value + 1;
     }
+}
+
+// How many bytes the two texts begin with alike, compared eight at a time.
+std::size_t common_prefix(std::string_view left, std::string_view right) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte of eight is the lowest");
+    const std::size_t size = std::min(left.size(), right.size());
+    std::size_t at = 0;
+    for (; at + 8 <= size; at += 8) {
+        std::uint64_t left_bytes, right_bytes;
+        std::memcpy(&left_bytes, left.data() + at, 8);
+        std::memcpy(&right_bytes, right.data() + at, 8);
+        if (left_bytes != right_bytes) return at + static_cast<std::size_t>(__builtin_ctzll(left_bytes ^ right_bytes)) / 8;
+    }
+    while (at < size && left[at] == right[at]) ++at;
+    return at;
 }
 
 // What the lines read so far make of the values that follow.
@@ -175,6 +192,8 @@ private:
         std::string_view path = text.substr(1, close - 1);
         const bool deletion = !path.empty() && path.front() == '-';
         if (deletion) path.remove_prefix(1);
+        if (!deletion && read_after_last_path(path)) return;
+        forget_last_path();
         split_path(path);
         const bool machine = same_name(names_.front(), "HKEY_LOCAL_MACHINE");
         if (!machine && !is_other_hive(names_.front())) {
@@ -187,7 +206,44 @@ private:
         } else if (machine) {
             open_part(create_key());
             target_ = Target::machine_key;
+            keep_last_path(path);
         }
+    }
+
+    // A key line that spells the names of the last one's path the same way, up to one of
+    // them, the common case: those names are the chain's, and only the rest is looked at.
+    bool read_after_last_path(std::string_view path) {
+        const std::size_t common = common_prefix(path, last_path_);
+        std::size_t shared = 0;  // names, HKEY_LOCAL_MACHINE first
+        while (shared < last_ends_.size() && last_ends_[shared] <= common &&
+               (last_ends_[shared] == path.size() || path[last_ends_[shared]] == '\\')) {
+            ++shared;
+        }
+        if (shared == 0) return false;
+        const std::size_t end = last_ends_[shared - 1];
+        if (end < path.size()) {
+            split_path(path.substr(end + 1));
+        } else {
+            names_.clear();
+        }
+        chain_.resize(shared);
+        for (const std::string_view name : names_) chain_.push_back(builder_.subkey(chain_.back(), name));
+        open_part(chain_.back());
+        target_ = Target::machine_key;
+        keep_last_path(path);
+        return true;
+    }
+
+    void forget_last_path() {
+        last_path_.clear();
+        last_ends_.clear();
+    }
+
+    void keep_last_path(std::string_view path) {
+        last_path_.assign(path);
+        last_ends_.clear();
+        for (std::size_t end = 0; (end = last_path_.find('\\', end)) != std::string::npos; ++end) last_ends_.push_back(end);
+        last_ends_.push_back(last_path_.size());
     }
 
     void split_path(std::string_view path) {
@@ -210,6 +266,7 @@ private:
     void delete_key() {
         if (names_.empty()) fail("HKEY_LOCAL_MACHINE itself cannot be deleted");
         chain_.assign(1, IndexBuilder::root);
+        forget_last_path();
         std::uint32_t parent = IndexBuilder::root;
         for (std::size_t i = 0; i + 1 < names_.size(); ++i) {
             parent = builder_.find_subkey(parent, names_[i]);
@@ -356,6 +413,10 @@ private:
     IndexContent* content_ = nullptr;
     IndexBuilder builder_;
     std::vector<std::uint32_t> chain_;  // the keys along the last key line's path, from the machine
+    // That path as written, and where each of its names ends, once read whole: "" when the
+    // chain holds the keys of no path as written (after a deletion).
+    std::string last_path_;
+    std::vector<std::size_t> last_ends_;
     std::vector<std::string_view> names_;
     std::uint32_t part_key_ = IndexBuilder::no_key;
     Part part_;
