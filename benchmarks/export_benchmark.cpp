@@ -272,6 +272,16 @@ void empty_index_cache(const Settings& settings) {
     fs::remove_all(settings.folder + "/export-benchmark-cache");
 }
 
+// What the benchmark's index cache holds, in bytes.
+double cache_bytes(const Settings& settings) {
+    double bytes = 0;
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(settings.folder + "/export-benchmark-cache", ignored)) {
+        if (entry.is_regular_file(ignored)) bytes += static_cast<double>(entry.file_size(ignored));
+    }
+    return bytes;
+}
+
 struct Runs {
     std::vector<double> cpus;
     std::vector<double> ratios;
@@ -303,6 +313,7 @@ std::string compare_with_wc(const Settings& settings, const std::string& export_
     const std::string output = settings.folder + "/export-benchmark.out";
     const std::size_t count = settings.hostsims.size();
     std::vector<Runs> first(count), again(count);
+    std::vector<double> index_bytes(count);
     std::vector<double> wc_cpus;
     std::string answer;
     for (int round = 0; round < settings.runs; ++round) {
@@ -311,6 +322,7 @@ std::string compare_with_wc(const Settings& settings, const std::string& export_
         for (std::size_t h = 0; h < count; ++h) {
             empty_index_cache(settings);
             first[h].add(call_hostsim(settings.hostsims[h], export_path, output, answer), wc.cpu_seconds);
+            index_bytes[h] = cache_bytes(settings);
             again[h].add(call_hostsim(settings.hostsims[h], export_path, output, answer), wc.cpu_seconds);
         }
     }
@@ -327,11 +339,12 @@ std::string compare_with_wc(const Settings& settings, const std::string& export_
             std::printf("%s, re-run: keeps no index, costs a first run\n", name);
             continue;
         }
-        std::printf("%s, re-run: %.1f ms cpu (median of %d, %.1f-%.1f), peak memory %.0f MiB (%.2f of the file)\n", name,
-                    1000 * median(again[h].cpus), settings.runs,
+        std::printf("%s, re-run: %.1f ms cpu (median of %d, %.1f-%.1f), peak memory %.0f MiB (%.2f of the file); the "
+                    "index kept: %.1f MB (%.3f of the file)\n",
+                    name, 1000 * median(again[h].cpus), settings.runs,
                     1000 * *std::min_element(again[h].cpus.begin(), again[h].cpus.end()),
                     1000 * *std::max_element(again[h].cpus.begin(), again[h].cpus.end()), again[h].peak_mib,
-                    again[h].peak_mib / file_mib);
+                    again[h].peak_mib / file_mib, index_bytes[h] / 1e6, index_bytes[h] / (file_mib * 1024 * 1024));
     }
     std::printf("answer:\n%s", answer.c_str());
     return answer;
