@@ -67,6 +67,12 @@ HeaderFile header_with(const std::string& character) {
 
 const std::vector<std::pair<std::string, std::string>> driver_path = {{"DRIVER_PATH", "header.h"}};
 
+// GetRegKey on the one subkey, named name: the name as the ANSI registry functions hand it
+// over. expected holds only characters of the code page, so it is handed over as it is.
+CodePageCase name_as_read(const char* label, unsigned code_page, const std::string& name, const char* expected) {
+    return {label, code_page, subkeys({{name, "a"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}}, "GetRegKey", expected};
+}
+
 std::vector<std::pair<std::string, std::string>> driver_in(const std::string& folder) {
     return {{"DRIVER_PATH", folder + "\\header.h"}};
 }
@@ -133,6 +139,31 @@ const CodePageCase code_page_cases[] = {
     {"cp949_driver_folder", 949, "", driver_in("갂"), "GetDriverVer", "2.014", 1, {"갂/header.h", header_with("갂").text}},
     {"cp950_driver_folder", 950, "", driver_in("功"), "GetDriverVer", "2.014", 1, {"功/header.h", header_with("于").text}},
     {"cp1252_driver_folder", 1252, "", driver_in("Pro™"), "GetDriverVer", "2.014", 1, {"Pro™/header.h", header_with("™").text}},
+    // A character the code page lacks reads as Windows' best fit where it has one, else "?"
+    // (a character beyond U+FFFF is two UTF-16 units, "??"); one the page holds stays itself.
+    name_as_read("cp1252_best_fit_fullwidth", 1252, "６.０ ＡａＢ－（）", "6.0 AaB-()"),
+    name_as_read("cp1252_best_fit_latin_marks", 1252, "āłőřșğİčęŁ", "alor?gIceL"),
+    name_as_read("cp1252_best_fit_cyrillic", 1252, "Дж", "??"),
+    name_as_read("cp1252_best_fit_greek", 1252, "αβΓΔΩπΣ", "aßG?OpS"),
+    name_as_read("cp1252_best_fit_beyond_bmp", 1252, "A😀", "A??"),
+    name_as_read("cp932_best_fit_symbols", 932, "™–©®¥", "??cR\\"),
+    name_as_read("cp932_best_fit_latin_marks", 932, "éüßāł", "eus??"),
+    name_as_read("cp932_fullwidth_kept", 932, "６.０ Ａ", "６.０ Ａ"),
+    name_as_read("cp936_best_fit_symbols", 936, "™–©", "?–?"),
+    name_as_read("cp936_best_fit_latin_marks", 936, "āéłß", "āé??"),
+    name_as_read("cp936_fullwidth_kept", 936, "６.０ Ａ", "６.０ Ａ"),
+    {"cp1252_product_version_best_fit", 1252, subkeys({{"5.0", "a"}, {"６.０", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"), {},
+     "GetQuendrix", "6.0"},
+    // UTF-8 as the code page: no byte of a character beyond ASCII is an ASCII letter, so
+    // none is folded or selects, and every byte counts as a character of its own.
+    {"cp65001_bytes_never_folded", 65001,
+     subkeys({{"1.0", "C:\\\\é"}, {"2.0", "C:\\\\É"}, {"3.0", "C:\\\\ア\\\\A"}, {"4.0", "C:\\\\ア\\\\a"}}), listing(),
+     "GetRegKeys", "4.0\r2.0\r1.0\r"},
+    {"cp65001_selection_bytes_no_letters", 65001, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "ÁA"}}, "MapRegKeys",
+     "a&"},
+    {"cp65001_product_version_without_letter", 65001,
+     subkeys({{"5.0", "a"}, {"6.0 é", "b"}, {"7.0b", "c"}}, "SOFTWARE\\Korvalis\\Quendrix"), {}, "GetQuendrix", "6.0 é"},
+    {"cp65001_driver_folder", 65001, "", driver_in("表"), "GetDriverVer", "2.014", 1, {"表/header.h", header_with("表").text}},
 };
 
 // The text in the machine's code page.

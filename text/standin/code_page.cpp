@@ -1,87 +1,87 @@
-// Stand-in side of the code-page conversions, for builds away from Windows: the C library's
-// iconv, "CP<number>" to and from UTF-8. No table of a code page is written here; even the
-// lead bytes are found by asking iconv which single bytes start an incomplete character.
+// Stand-in side of the code-page conversions, for builds away from Windows: through UTF-16,
+// as Windows converts, with the code page's own table (text/standin/code_page_table.h), or
+// as UTF-8 itself for 65001. Bytes that are not UTF-8 read as U+FFFD, as Windows reads them.
 #include "text/code_page.h"
 
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <map>
-#include <mutex>
-#include <string>
-#include <tuple>
+
+#include "text/standin/code_page_table.h"
 
 namespace code_page {
 namespace {
 
-// A converter for one direction of one code page, opened once and kept: opening one costs
-// far more than converting a name.
-class Converter {
-public:
-    Converter(const std::string& to, const std::string& from) : converter_(iconv_open(to.c_str(), from.c_str())) {}
-    ~Converter() {
-        if (opened()) iconv_close(converter_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+constexpr unsigned utf8 = 65001;
 
-    bool opened() const { return converter_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts as much of in as it can into out; false at a byte sequence it cannot convert
-    // (in then points at it) or one cut short.
-    bool convert(std::string_view& in, std::string& out, bool& incomplete) {
-        iconv(converter_, nullptr, nullptr, nullptr, nullptr);
-        incomplete = false;
-        char* input = const_cast<char*>(in.data());
-        std::size_t input_left = in.size();
-        while (input_left > 0) {
-            char buffer[256];
-            char* output = buffer;
-            std::size_t output_left = sizeof buffer;
-            const std::size_t result = iconv(converter_, &input, &input_left, &output, &output_left);
-            out.append(buffer, static_cast<std::size_t>(output - buffer));
-            if (result != static_cast<std::size_t>(-1)) continue;
-            if (errno == E2BIG) continue;
-            incomplete = errno == EINVAL;
-            in = std::string_view(input, input_left);
-            return false;
-        }
-        in = {};
-        return true;
-    }
-
-private:
-    iconv_t converter_;
+// For a byte that starts a UTF-8 sequence of more than one byte: how many bytes follow it,
+// the bits of the code point it holds, and the range its first following byte must lie in
+// (narrower after E0, ED, F0 and F4: no overlong form, surrogate or point past U+10FFFF).
+struct SequenceStart {
+    std::size_t following = 0;
+    char32_t bits = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
 };
 
-std::string iconv_name(unsigned code_page) {
-    return "CP" + std::to_string(code_page);
+SequenceStart sequence_start(unsigned char first) {
+    if (first >= 0xC2 && first <= 0xDF) return {1, first & 0x1Fu};
+    if (first == 0xE0) return {2, 0, 0xA0};
+    if (first == 0xED) return {2, 0xD, 0x80, 0x9F};
+    if (first >= 0xE1 && first <= 0xEF) return {2, first & 0x0Fu};
+    if (first == 0xF0) return {3, 0, 0x90};
+    if (first >= 0xF1 && first <= 0xF3) return {3, first & 0x07u};
+    if (first == 0xF4) return {3, 4, 0x80, 0x8F};
+    return {};
 }
 
-// The converters of each code page, per thread: a converter keeps state while it works.
-Converter& converter(unsigned code_page, bool into_utf8) {
-    thread_local std::map<std::pair<unsigned, bool>, Converter> converters;
-    const auto key = std::make_pair(code_page, into_utf8);
-    auto found = converters.find(key);
-    if (found == converters.end()) {
-        const std::string name = iconv_name(code_page);
-        found = converters
-                    .emplace(std::piecewise_construct, std::forward_as_tuple(key),
-                             std::forward_as_tuple(into_utf8 ? "UTF-8" : name, into_utf8 ? name : "UTF-8"))
-                    .first;
+// The code point the UTF-8 text starts with, and in length the bytes it takes. Bytes that
+// are not UTF-8 read as one U+FFFD for the longest start of a sequence they hold, at least
+// one byte, so that what follows is read again from the next byte that can start one.
+char32_t next_code_point(std::string_view text, std::size_t& length) {
+    const auto first = static_cast<unsigned char>(text[0]);
+    length = 1;
+    if (first < 0x80) return first;
+    SequenceStart start = sequence_start(first);
+    if (start.following == 0) return replacement_character;
+    char32_t point = start.bits;
+    for (std::size_t i = 1; i <= start.following; ++i) {
+        const auto byte = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+        if (byte < start.low || byte > start.high) return replacement_character;
+        start.low = 0x80;
+        start.high = 0xBF;
+        point = point << 6 | (byte & 0x3Fu);
+        length = i + 1;
     }
-    return found->second;
+    return point;
 }
 
-// The length of the UTF-8 sequence that starts with byte c: 1 for a byte that starts none,
-// so that a stray byte is passed over alone.
-std::size_t utf8_length(unsigned char c) {
-    if (c >= 0xF0 && c <= 0xF4) return 4;
-    if (c >= 0xE0) return c <= 0xEF ? 3 : 1;
-    if (c >= 0xC2) return 2;
-    return 1;
+void append_utf8(char32_t point, std::string& out) {
+    if (point >= 0xD800 && point <= 0xDFFF) point = replacement_character;
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | point >> 6);
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | point >> 12);
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | point >> 18);
+        out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// The code point in the code page, a unit of UTF-16 at a time: a point beyond U+FFFF is two
+// units, and a code page gives each of them its default character, "??".
+void append_in_code_page(char32_t point, const Table& table, std::string& out) {
+    if (point < 0x10000) {
+        table.append_unit(static_cast<char16_t>(point), out);
+        return;
+    }
+    table.append_unit(static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10)), out);
+    table.append_unit(static_cast<char16_t>(0xDC00 + (point & 0x3FF)), out);
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ unsigned machine_code_page() {
 }
 
 bool known(unsigned code_page) {
-    return converter(code_page, true).opened() && converter(code_page, false).opened();
+    return code_page == utf8 || Table::built_in(code_page) != nullptr;
 }
 
 void to_utf8(std::string_view text, unsigned code_page, std::string& out) {
@@ -103,13 +103,15 @@ void to_utf8(std::string_view text, unsigned code_page, std::string& out) {
         out.append(text);
         return;
     }
-    Converter& convert = converter(code_page, true);
-    bool incomplete = false;
+    const Table* table = Table::built_in(code_page);
     while (!text.empty()) {
-        if (!convert.opened() || !convert.convert(text, out, incomplete)) {
-            out += "\xEF\xBF\xBD";  // U+FFFD
-            text.remove_prefix(1);
-        }
+        std::size_t length = 1;
+        char32_t point = replacement_character;
+        if (code_page == utf8) point = next_code_point(text, length);
+        else if (table != nullptr) point = table->to_unit(text, length);
+        else if (static_cast<unsigned char>(text[0]) < 0x80) point = static_cast<unsigned char>(text[0]);
+        text.remove_prefix(length);
+        append_utf8(point, out);
     }
 }
 
@@ -118,32 +120,20 @@ void from_utf8(std::string_view text, unsigned code_page, std::string& out) {
         out.append(text);
         return;
     }
-    Converter& convert = converter(code_page, false);
-    bool incomplete = false;
+    const Table* table = Table::built_in(code_page);
     while (!text.empty()) {
-        if (!convert.opened() || !convert.convert(text, out, incomplete)) {
-            out += '?';
-            text.remove_prefix(std::min(text.size(), utf8_length(static_cast<unsigned char>(text.front()))));
-        }
+        std::size_t length = 0;
+        const char32_t point = next_code_point(text, length);
+        text.remove_prefix(length);
+        if (code_page == utf8) append_utf8(point, out);
+        else if (table != nullptr) append_in_code_page(point, *table, out);
+        else out += point < 0x80 ? static_cast<char>(point) : '?';
     }
 }
 
 LeadBytes lead_bytes(unsigned code_page) {
-    static std::mutex guard;
-    static std::map<unsigned, LeadBytes> found;
-    const std::lock_guard<std::mutex> lock(guard);
-    const auto known_already = found.find(code_page);
-    if (known_already != found.end()) return known_already->second;
-    LeadBytes leads{};
-    Converter& convert = converter(code_page, true);
-    for (unsigned byte = 0x80; byte < 0x100 && convert.opened(); ++byte) {
-        const char single = static_cast<char>(byte);
-        std::string_view in(&single, 1);
-        std::string ignored;
-        bool incomplete = false;
-        leads[byte] = !convert.convert(in, ignored, incomplete) && incomplete;
-    }
-    return found[code_page] = leads;
+    const Table* table = Table::built_in(code_page);
+    return table != nullptr ? table->leads() : LeadBytes{};
 }
 
 }  // namespace code_page
