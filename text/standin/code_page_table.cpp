@@ -16,6 +16,8 @@
 #include <iterator>
 #include <optional>
 
+#include "text/utf8.h"
+
 // The ANSI code pages of Windows machines, each built in from the file of its number.
 #define VANTREL_ANSI_CODE_PAGES(X) \
     X(874) X(932) X(936) X(949) X(950) X(1250) X(1251) X(1252) X(1253) X(1254) X(1255) X(1256) X(1257) X(1258)
@@ -113,10 +115,10 @@ char16_t Table::to_unit(std::string_view text, std::size_t& length) const {
     length = 1;
     const std::size_t offset = double_byte_ != nullptr ? double_byte_[first] : 0;
     if (offset == 0) return multi_byte_[first];
-    if (text.size() < 2) return replacement_character;
+    if (text.size() < 2) return static_cast<char16_t>(utf8::replacement);
     length = 2;
     const std::size_t at = offset + static_cast<unsigned char>(text[1]);
-    return at < double_byte_count_ ? double_byte_[at] : replacement_character;
+    return at < double_byte_count_ ? double_byte_[at] : static_cast<char16_t>(utf8::replacement);
 }
 
 void Table::append_unit(char16_t unit, std::string& out) const {

@@ -12,9 +12,6 @@
 
 namespace code_page {
 
-// What bytes that are no character read as.
-constexpr char16_t replacement_character = u'\uFFFD';
-
 class Table {
 public:
     // The table built in for code_page, or null when there is none.
