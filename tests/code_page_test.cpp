@@ -1,7 +1,8 @@
 // The exports under each ANSI code page: registry names and values, DRIVER_PATH folders and
 // header comments holding double-byte characters whose second byte is a backslash (5C), an
-// '_' or an ASCII letter, in 932, 936, 949 and 950, and 1252 with ™ and – as the control.
-// The text of a row is written here in UTF-8 and handed to the libraries in the row's code
+// '_' or an ASCII letter, in 932, 936, 949 and 950, and 1252 with ™ and – as the control;
+// names of characters a code page lacks, read as Windows' best fit or "?" (the answers are
+// Wine's); and UTF-8 itself, 65001. The text of a row is written here in UTF-8 and handed to the libraries in the row's code
 // page. Natively the stand-in models each row's code page; on Windows a row runs only where
 // the system's code page is the row's (under Wine: the locale the tests run in).
 #include <gtest/gtest.h>
@@ -102,8 +103,8 @@ const CodePageCase code_page_cases[] = {
     {"cp950_key_path_and_value_name", 950, subkeys({{"1.0", "a"}, {"2.0", "b"}}, key + "\\功", "山"),
      listing(key + "\\功", "山"), "GetRegKeys", "2.0\r1.0\r"},
     {"cp936_subkey_by_index", 936, subkeys({{"乗", "a"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}}, "GetRegKey", "乗"},
-    // Names and values the code page lacks read as "?": such a name opens nothing, and two
-    // such values are one.
+    // Characters the code page lacks, with no best fit, read as "?": such a name opens
+    // nothing, and two such values are one.
     {"cp1252_name_outside_code_page", 1252, subkeys({{"5.0", "a"}, {"表", "b"}}), listing(), "GetRegKeys", "5.0\r"},
     {"cp1252_name_outside_read_as_question_mark", 1252, subkeys({{"表", "b"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}},
      "GetRegKey", "?"},
