@@ -52,7 +52,7 @@ std::uint32_t IndexBuilder::slot_of(std::uint32_t parent, std::string_view name,
 }
 
 void IndexBuilder::grow_slots() {
-    std::vector<std::uint32_t> old(std::max<std::size_t>(slots_.size() * 2, 1024), empty_slot);
+    std::vector<std::uint32_t> old(std::max<std::size_t>(slots_.size() * 2, 64), empty_slot);
     old.swap(slots_);
     used_slots_ = 0;
     const std::uint32_t mask = static_cast<std::uint32_t>(slots_.size() - 1);

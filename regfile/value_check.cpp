@@ -124,15 +124,21 @@ private:
         }
         return end_;
     }
-    // Two hex digits and a comma as regedit writes them, told from eight bytes at once.
+    // Two hex digits and a comma as regedit writes them, told from eight bytes at once (the
+    // three tests combined without branching between them).
     bool two_digits_and_comma(std::size_t at) const {
         const std::uint64_t units = eight_bytes(bytes_ + width * at);
+        unsigned holds;
         if constexpr (width == 1) {
-            return ((units >> 16 & 0xFF) == ',') & hex_bytes[units & 0xFF] & hex_bytes[units >> 8 & 0xFF];
+            holds = (units >> 16 & 0xFF) == ',';
+            holds &= hex_bytes[units & 0xFF];
+            holds &= hex_bytes[units >> 8 & 0xFF];
         } else {
-            return ((units & 0x0000FFFFFF00FF00u) == 0x0000002C00000000u) & hex_bytes[units & 0xFF] &
-                   hex_bytes[units >> 16 & 0xFF];
+            holds = (units & 0x0000FFFFFF00FF00u) == 0x0000002C00000000u;
+            holds &= hex_bytes[units & 0xFF];
+            holds &= hex_bytes[units >> 16 & 0xFF];
         }
+        return holds != 0;
     }
 
     const char* bytes_;
@@ -153,10 +159,11 @@ std::size_t continued_before(const Units<width>& text, std::size_t from, bool& c
 
 bool ascii_or_unicode(const RawLine& line, Encoding encoding) {
     if (encoding != Encoding::ansi) return true;
-    for (std::size_t i = 0; i < line.size; ++i) {
-        if (static_cast<unsigned char>(line.bytes[i]) >= 0x80) return false;
-    }
-    return true;
+    std::uint64_t high_bits = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= line.size; at += 8) high_bits |= eight_bytes(line.bytes + at);
+    for (; at < line.size; ++at) high_bits |= static_cast<unsigned char>(line.bytes[at]);
+    return (high_bits & 0x8080808080808080u) == 0;
 }
 
 // The hex list from `at` on, and the lines it continues onto.
