@@ -5,8 +5,9 @@
 # was damaged, the export is read instead and the index written again: the entry is the one
 # first written, byte for byte.
 #   usage: tests/index_cache/rules.sh ROW HOSTSIM FOLDER
-#   rows: rewritten_in_place replaced_by_rename truncated_index damaged_index other_version
-#         other_exports_index two_fleets_at_once unwritable_cache least_recently_used_removed
+#   rows: unchanged_export rewritten_in_place replaced_by_rename truncated_index damaged_index
+#         other_version other_exports_index two_fleets_at_once unwritable_cache
+#         least_recently_used_removed
 set -u
 row=$1
 hostsim=$2
@@ -67,6 +68,18 @@ entry_written_again() {
 
 export=$work/machine.reg
 case $row in
+unchanged_export)
+    # Read again from its index, which stays as it was written (not written again), the
+    # line it skips named as before.
+    write_export "$export" 5.5 6.2
+    printf '"Bad"=dword:123456789\r\n' >>"$export"
+    settle
+    keep_first_index
+    written=$(stat -c %i "$entry")
+    answers_as_without_cache '6.2'
+    grep -q 'machine.reg:9: .*line skipped' with-cache.out || fail "the skipped line is not named: $(cat with-cache.out)"
+    [ "$(stat -c %i "$entry")" = "$written" ] || fail "the index was not read: it was written again"
+    ;;
 rewritten_in_place)
     write_export "$export" 5.5 6.2
     settle
@@ -139,6 +152,7 @@ two_fleets_at_once)
     awk 'BEGIN { printf "REGEDIT4\r\n"; for (i = 0; i < 20000; i++) printf "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\K%05d]\r\n\"V\"=dword:%08x\r\n", i, i }' \
         >fleet/large.reg
     settle
+    export VANTREL_CACHE_SIZE=1G
     printf 'call vantrel GetQuendrix into Q\nexpect Q=6.8\n' >fleet.script
     fleet() { "$hostsim" --script fleet.script --fleet fleet --show Q --format tsv "$@"; echo "exit status $?"; }
     fleet --no-cache >without-cache.out 2>&1
@@ -182,7 +196,7 @@ least_recently_used_removed)
     # Room for two indexes of these exports: a, b, a again, then c leaves a and c.
     for machine in a b c; do write_export "$machine.reg" 5.5 6.2; done
     settle
-    export VANTREL_CACHE_SIZE=1K
+    export VANTREL_CACHE_SIZE=1000
     for machine in a b a c; do
         export=$work/$machine.reg
         answers_as_without_cache '6.2'

@@ -29,7 +29,7 @@ PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_ca
 CACHE_FILES = ["standin_registry/index_cache.cpp", "standin_registry/stored_index.cpp"]
 CACHE_MUTANTS = 24
 CACHE_TABLE = os.path.join(HERE, "tests", "index_cache", "rules.sh")
-CACHE_ROWS = ["rewritten_in_place", "replaced_by_rename", "truncated_index", "damaged_index", "other_version",
+CACHE_ROWS = ["unchanged_export", "rewritten_in_place", "replaced_by_rename", "truncated_index", "damaged_index", "other_version",
               "other_exports_index", "two_fleets_at_once", "unwritable_cache", "least_recently_used_removed"]
 CACHE_TESTED = CACHE_FILES + ["standin_registry/registry_cache.cpp"]
 EQUIVALENT_LIST = os.path.join(HERE, "tests", "mutation", "equivalent.txt")
