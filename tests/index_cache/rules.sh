@@ -192,6 +192,18 @@ unwritable_cache)
     cmp -s fleet.out fleet-again.out || fail "the tables differ"
     [ "$(wc -l <fleet.errors)" -eq 2 ] && [ "$(grep -c 'cannot keep export indexes' fleet.errors)" -eq 1 ] &&
         [ "$(grep -c "cannot keep an export's index" fleet.errors)" -eq 1 ] || fail "the fleets did not say why once each: $(cat fleet.errors)"
+    # A disk that fills while an index is written: files are limited to 512 bytes, the
+    # signal that limit sends ignored, so that writing past it fails as on a full disk.
+    write_export "$work/larger.reg" 5.5 6.2 6.3 6.4 6.5 6.6 6.7 6.8
+    export=$work/larger.reg
+    rm -rf "$work/cache"
+    settle
+    (trap '' XFSZ; ulimit -f 1; ask) >full-disk.out
+    ask --no-cache >without-cache.out
+    grep -v "^hostsim: cannot keep an export's index in " full-disk.out >answers.out
+    cmp -s answers.out without-cache.out && [ "$(grep -c "cannot keep an export's index" full-disk.out)" -eq 1 ] ||
+        fail "with a full disk: $(cat full-disk.out)"
+    [ -z "$(ls "$entries")" ] || fail "part of an index was kept: $(ls "$entries")"
     ;;
 least_recently_used_removed)
     # Room for two indexes of these exports: a, b, a again, then c leaves a and c.
