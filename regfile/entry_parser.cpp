@@ -106,7 +106,7 @@ public:
     // Building the index: key lines make keys and parts, value lines are only followed.
     void index(IndexContent& content) {
         content_ = &content;
-        builder_.expect_export_of(lines_.bytes_left());
+        builder_.start_tree(lines_.bytes_left());
         chain_.assign(1, IndexBuilder::root);
         if (read_header()) {
             content.version5_export = version5_export_;

@@ -22,13 +22,12 @@ std::uint32_t name_hash(std::uint32_t parent, std::string_view name) {
 
 }  // namespace
 
-IndexBuilder::IndexBuilder() : keys_(1) {}
-
-void IndexBuilder::expect_export_of(std::uint64_t bytes) {
+void IndexBuilder::start_tree(std::uint64_t bytes) {
     // A key line and its values take a few hundred bytes; reserved room that no key uses is
     // never touched, and costs nothing.
     const std::size_t keys = static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 256, 1u << 26));
     keys_.reserve(keys);
+    keys_.emplace_back();  // the root
     parts_.reserve(keys);
     next_parts_.reserve(keys);
     names_.reserve(keys * 16);

@@ -15,11 +15,10 @@ public:
     static constexpr std::uint32_t no_key = 0xFFFFFFFFu;
     static constexpr std::uint32_t root = 0;  // HKEY_LOCAL_MACHINE
 
-    IndexBuilder();
-
-    // Room for the keys of an export of that many bytes, as exports usually hold them, so
-    // that the tables need not grow and move while the export is read.
-    void expect_export_of(std::uint64_t bytes);
+    // Starts the tree, HKEY_LOCAL_MACHINE alone, with room for the keys of an export of that
+    // many bytes, as exports usually hold them, so that the tables need not grow and move
+    // while the export is read.
+    void start_tree(std::uint64_t bytes);
 
     // The subkey of parent named name (letter case aside), made when there is none.
     std::uint32_t subkey(std::uint32_t parent, std::string_view name);
