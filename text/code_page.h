@@ -28,9 +28,23 @@ void to_utf8(std::string_view text, unsigned code_page, std::string& out);
 // are not UTF-8, become "?".
 void from_utf8(std::string_view text, unsigned code_page, std::string& out);
 
-// For every byte, whether it starts a double-byte character of the code page: all false for
-// a single-byte code page.
-using LeadBytes = std::array<bool, 256>;
+// The bytes that start a double-byte character of a code page (932, 936, 949 and 950 have
+// them; single-byte code pages none). The byte after one belongs to the same character,
+// whatever it is: in 932, ア is 83 41 and 表 is 95 5C.
+struct LeadBytes {
+    std::array<bool, 256> lead;
+
+    bool starts_pair(char c) const noexcept { return lead[static_cast<unsigned char>(c)]; }
+
+    // Where the next character starts after the one at text, in zero-terminated text: past
+    // a lead byte and the byte after it, or past one byte. A lead byte followed by the
+    // terminating zero is a character alone, so that the zero is never stepped over.
+    const char* after_character(const char* text) const noexcept {
+        return starts_pair(text[0]) && text[1] != '\0' ? text + 2 : text + 1;
+    }
+};
+
+// The lead bytes of the code page (on Windows as GetCPInfo reports them).
 LeadBytes lead_bytes(unsigned code_page);
 
 // Whether the text holds nothing but ASCII, which reads the same in every code page.

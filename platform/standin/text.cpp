@@ -15,7 +15,7 @@ bool same_text(const char* left, const char* right) noexcept {
 // The code page the stand-in models (VANTREL_CODE_PAGE), its lead bytes as iconv finds them.
 LeadBytes ansi_lead_bytes() noexcept try {
     const StandinAllocationScope standin;
-    return LeadBytes{code_page::lead_bytes(code_page::machine_code_page())};
+    return code_page::lead_bytes(code_page::machine_code_page());
 } catch (...) {
     return LeadBytes{};
 }

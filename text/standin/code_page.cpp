@@ -141,7 +141,7 @@ LeadBytes lead_bytes(unsigned code_page) {
         std::string_view in(&single, 1);
         std::string ignored;
         bool incomplete = false;
-        leads[byte] = !convert.convert(in, ignored, incomplete) && incomplete;
+        leads.lead[byte] = !convert.convert(in, ignored, incomplete) && incomplete;
     }
     return found[code_page] = leads;
 }

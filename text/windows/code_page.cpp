@@ -53,14 +53,4 @@ void from_utf8(std::string_view text, unsigned code_page, std::string& out) {
     append_narrow(to_wide(text, CP_UTF8), code_page, out);
 }
 
-LeadBytes lead_bytes(unsigned code_page) {
-    LeadBytes leads{};
-    CPINFO info{};
-    if (!GetCPInfo(code_page, &info)) return leads;
-    for (int range = 0; range + 1 < MAX_LEADBYTES && info.LeadByte[range] != 0; range += 2) {
-        for (unsigned byte = info.LeadByte[range]; byte <= info.LeadByte[range + 1]; ++byte) leads[byte] = true;
-    }
-    return leads;
-}
-
 }  // namespace code_page
