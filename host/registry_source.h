@@ -40,12 +40,6 @@ std::string shown_code_page();
 // reason in error, when the file holds no code page that can be converted.
 bool use_stated_code_page(const std::string& path, std::string& error);
 
-// Text typed at the terminal or in a script as the machine's code page holds it, and text
-// of the machine as the terminal shows it: natively the terminal's text is UTF-8; on Windows
-// both are the system's code page, and nothing is converted.
-std::string typed_for_machine(const std::string& typed);
-std::string machine_for_terminal(const std::string& text);
-
 // Makes the VISA library that the libraries load afterwards list these instrument
 // descriptors (none: VISA lists nothing). False, with a reason in error, when a descriptor
 // cannot be passed on or no VISA library that takes such a list can be loaded.

@@ -9,12 +9,6 @@
 
 namespace hostsim {
 
-// The files of a machine folder, as a snapshot writes them and a fleet reads them.
-constexpr char registry_file_name[] = "registry.reg";
-constexpr char instruments_file_name[] = "instruments";
-constexpr char code_page_file_name[] = "code-page";  // the code page, where the export holds none
-constexpr char description_file_name[] = "description";
-
 struct Description {
     std::string windows;  // "64-bit" or "32-bit", or "" when the description does not say
 };

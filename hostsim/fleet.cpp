@@ -16,6 +16,8 @@
 #include "host/process_per_task.h"
 #include "host/registry_source.h"
 #include "hostsim/description.h"
+#include "hostsim/escapes.h"
+#include "hostsim/machine_folder.h"
 
 namespace hostsim {
 namespace {
@@ -244,7 +246,7 @@ void run_script_into_row(const FleetRun& run, const std::string& library_folder,
     row.error = std::move(script_run.error);
     // In the terminal's text: the table shows the rows of machines of every code page.
     for (const std::string& name : run.shown) {
-        row.values.push_back(host::machine_for_terminal(session.table().get(name).value_or("")));
+        row.values.push_back(terminal_text(session.table().get(name).value_or("")));
     }
 }
 

@@ -84,10 +84,10 @@ void print_text(const Script& script, const std::vector<std::string>& shown, con
     header.push_back("verdict");
     table.push_back(header);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page, ""};
+        Cells cells{escape(row.name), row.kind, row.code_page, ""};
         for (const Outcome outcome : row.outcomes) cells[3] += mark(outcome);
         for (std::size_t i = 0; i < shown.size(); ++i) {
-            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i], no_lead_bytes) + '"' : "");
+            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i]) + '"' : "");
         }
         cells.push_back(verdict(row));
         table.push_back(cells);
@@ -110,13 +110,13 @@ void print_tsv(const Script& script, const std::vector<std::string>& shown, cons
                std::ostream& out) {
     Cells header{"machine", "windows", "code page"};
     for (const int line : expectation_lines(script)) header.push_back("line " + std::to_string(line));
-    for (const std::string& name : shown) header.push_back(escape(name, no_lead_bytes));
+    for (const std::string& name : shown) header.push_back(escape(name));
     header.push_back("verdict");
     print_tsv_row(header, out);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page};
+        Cells cells{escape(row.name), row.kind, row.code_page};
         for (const Outcome outcome : row.outcomes) cells.push_back(word(outcome));
-        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i], no_lead_bytes) : "");
+        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i]) : "");
         cells.push_back(one_cell(verdict(row)));
         print_tsv_row(cells, out);
     }

@@ -13,6 +13,7 @@
 #include "hostsim/script.h"
 #include "hostsim/session.h"
 #include "hostsim/snapshot.h"
+#include "host/arguments.h"
 #include "host/registry_source.h"
 #include "host/this_machine.h"
 
@@ -44,9 +45,9 @@ const char* const usage =
     "                       text in it, a character it lacks as \"?\", as Windows' ANSI\n"
     "                       functions do, and a REGEDIT4 export is read in it. An export that\n"
     "                       holds ...\\Control\\Nls\\CodePage, value ACP, states its own, and so\n"
-    "                       does a fleet machine's file code-page. hostsim shows values and\n"
-    "                       reads scripts in UTF-8 (builds away from Windows; on Windows the\n"
-    "                       system's code page is used throughout)\n"
+    "                       does a fleet machine's file code-page (builds away from Windows;\n"
+    "                       on Windows the system's). hostsim's own text is UTF-8 everywhere:\n"
+    "                       scripts, arguments and the values it shows\n"
     "  --capacity N         most variables the table holds (default 64)\n"
     "  --name-width N       bytes per name slot (default 64)\n"
     "  --value-width N      bytes per value slot (default 1024)\n"
@@ -102,10 +103,10 @@ struct Options {
     std::exit(status);
 }
 
-std::uint32_t read_count(const std::string& option, const char* text) {
+std::uint32_t read_count(const std::string& option, const std::string& text) {
     char* end = nullptr;
-    const unsigned long value = std::strtoul(text, &end, 10);
-    if (*text < '0' || *text > '9' || *end != '\0' || value > 0x7FFFFFFFul) {
+    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || text[0] < '0' || text[0] > '9' || *end != '\0' || value > 0x7FFFFFFFul) {
         fail(option + " needs a whole number, not '" + text + "'", 2);
     }
     return static_cast<std::uint32_t>(value);
@@ -122,10 +123,11 @@ std::vector<std::string> names(const std::string& list) {
     return all;
 }
 
-Options read_options(int argc, char** argv) {
+Options read_options(const std::vector<std::string>& argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
+    const std::size_t argc = argv.size();
+    for (std::size_t i = 0; i < argc; ++i) {
+        const std::string& argument = argv[i];
         const bool has_value = i + 1 < argc;
         if (argument == "--help") {
             std::cout << usage << hostsim::script_help;
@@ -244,7 +246,7 @@ int run_fleet(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const Options options = read_options(argc, argv);
+    const Options options = read_options(host::utf8_arguments(argc, argv));
     std::string error;
     if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.code_page.empty() && !host::state_code_page(options.code_page, error)) fail(error, 2);

@@ -1,19 +1,22 @@
 // The host simulator's script steps: echo, set, call and expect.
 #include "hostsim/script.h"
 
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 
 #include "hostsim/escapes.h"
+#include "text/utf8.h"
 
 namespace hostsim {
 
 const char* const script_help =
-    "Script steps, one a line; blank lines and lines starting with # are skipped:\n"
+    "A script is UTF-8 text (a byte-order mark allowed), one step a line; blank lines and\n"
+    "lines starting with # are skipped:\n"
     "  echo TEXT                      print TEXT\n"
     "  set NAME=VALUE                 set a variable (escapes: \\r \\n \\t \\\\ \\xNN; the text\n"
-    "                                 in the machine's code page, see --code-page)\n"
+    "                                 converted to the machine's code page, see --code-page)\n"
     "  call LIBRARY EXPORT [into NAME] [expect N]\n"
     "                                 call an export; its answer goes to NAME (default: the\n"
     "                                 --result variable); fail unless it returns N\n"
@@ -21,6 +24,8 @@ const char* const script_help =
     "LIBRARY is a path, or a bare name (vantrel, driver) for the library beside hostsim.\n";
 
 namespace {
+
+constexpr char byte_order_mark[] = "\xEF\xBB\xBF";
 
 std::vector<std::string> words(const std::string& text) {
     std::istringstream stream(text);
@@ -112,7 +117,7 @@ private:
 }  // namespace
 
 bool load_script(const std::string& file, Script& script, std::string& error) {
-    std::ifstream text(file);
+    std::ifstream text(std::filesystem::u8path(file), std::ios::binary);
     if (!text) {
         error = "cannot read script " + file;
         return false;
@@ -120,7 +125,14 @@ bool load_script(const std::string& file, Script& script, std::string& error) {
     script = Script{file, {}};
     std::string line;
     for (int number = 1; std::getline(text, line); ++number) {
+        if (number == 1 && line.rfind(byte_order_mark, 0) == 0) line.erase(0, sizeof byte_order_mark - 1);
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!utf8::valid(line)) {
+            error = file + ":" + std::to_string(number) +
+                    ": not UTF-8 text; a script is read as UTF-8 everywhere (save it as UTF-8, with or without "
+                    "a byte-order mark)";
+            return false;
+        }
         const auto start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#') continue;
         const auto end = line.find_first_of(" \t", start);

@@ -131,18 +131,6 @@ bool use_stated_code_page(const std::string& path, std::string& error) {
     return true;
 }
 
-std::string typed_for_machine(const std::string& typed) {
-    std::string text;
-    code_page::from_utf8(typed, code_page::machine_code_page(), text);
-    return text;
-}
-
-std::string machine_for_terminal(const std::string& text) {
-    std::string typed;
-    code_page::to_utf8(text, code_page::machine_code_page(), typed);
-    return typed;
-}
-
 bool use_instruments(const std::vector<std::string>& descriptors, std::string& error) {
     std::string list;
     for (const std::string& descriptor : descriptors) {

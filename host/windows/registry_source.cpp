@@ -40,14 +40,6 @@ bool use_stated_code_page(const std::string&, std::string& error) {
     return false;
 }
 
-std::string typed_for_machine(const std::string& typed) {
-    return typed;
-}
-
-std::string machine_for_terminal(const std::string& text) {
-    return text;
-}
-
 bool use_instruments(const std::vector<std::string>&, std::string& error) {
     error = "the real VISA lists the instruments here";
     return false;
