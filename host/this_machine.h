@@ -1,5 +1,5 @@
 // The machine the host simulator runs on, as a snapshot records it: what kind of Windows it
-// is, and its registry as Windows' own exporter writes it.
+// is, and its registry as Windows' own exporter writes it. Names of keys and files are UTF-8.
 #pragma once
 
 #include <string>
@@ -10,7 +10,7 @@ struct MachineFacts {
     std::string kind;             // "64-bit" or "32-bit" Windows
     unsigned code_page = 0;       // the ANSI code page
     std::string windows_version;  // "10.0.19045", with the service pack when there is one
-    std::string computer;         // the computer's name
+    std::string computer;         // the computer's name, UTF-8
 };
 
 MachineFacts this_machine();
@@ -26,5 +26,28 @@ enum class KeyExport { written, missing, failed };
 // missing when the key is not there; failed, with the reason in error, when it is and the
 // export did not write the file.
 KeyExport export_registry_key(const std::string& key, const std::string& file, std::string& error);
+
+// The time now, UTC, as ISO 8601 writes it: "2026-01-31T23:59:59Z".
+std::string utc_time_now();
+
+// A file this process holds alone for as long as the object lives (a snapshot's claim on the
+// folder it writes): no other process can take it meanwhile, on this computer or, on a
+// share, on another. It is removed when released; one left by a process that ended without
+// releasing it (killed, or the computer switched off) is taken over.
+class ExclusiveFile {
+public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // Takes the file at path, making it where it is missing. False, with the reason in error,
+    // when another live process holds it (held_elsewhere is then set) or it cannot be made.
+    bool take(const std::string& path, bool& held_elsewhere, std::string& error);
+
+private:
+    void* handle_ = nullptr;
+    std::string path_;  // where the stand-in removes it
+};
 
 }  // namespace host
