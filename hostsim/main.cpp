@@ -13,7 +13,7 @@
 #include "hostsim/script.h"
 #include "hostsim/session.h"
 #include "hostsim/snapshot.h"
-#include "host/arguments.h"
+#include "host/system_text.h"
 #include "host/registry_source.h"
 #include "host/this_machine.h"
 

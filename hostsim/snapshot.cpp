@@ -17,6 +17,7 @@
 #include <sstream>
 #include <vector>
 
+#include "host/system_text.h"
 #include "host/this_machine.h"
 #include "hostsim/description.h"
 #include "hostsim/escapes.h"
@@ -184,7 +185,7 @@ void copy_file(const fs::path& folder, const std::string& path, Failures& failur
         return;
     }
     if (failed) {
-        failures.add(part, "cannot read it: " + failed.message());
+        failures.add(part, "cannot read it: " + host::error_text(failed));
         return;
     }
     if (!fs::is_regular_file(status)) {
@@ -194,7 +195,7 @@ void copy_file(const fs::path& folder, const std::string& path, Failures& failur
     const fs::path target = folder / fs::u8path(place);
     fs::create_directories(target.parent_path(), failed);
     if (!failed) fs::copy_file(source, target, fs::copy_options::overwrite_existing, failed);
-    if (failed) failures.add(part, "cannot copy it to " + target.u8string() + ": " + failed.message());
+    if (failed) failures.add(part, "cannot copy it to " + target.u8string() + ": " + host::error_text(failed));
 }
 
 void copy_files(const fs::path& folder, const Script& script, Failures& failures, std::ostream& errors) {
@@ -259,7 +260,7 @@ fs::path make_partial(const fs::path& named, std::string& error) {
         if (fs::create_directory(partial, failed)) return partial;
         if (failed) break;
     }
-    error = "cannot make a folder beside it" + (failed ? ": " + failed.message() : "");
+    error = "cannot make a folder beside it" + (failed ? ": " + host::error_text(failed) : "");
     return {};
 }
 
@@ -302,7 +303,7 @@ int take_snapshot(const SnapshotRequest& request, std::ostream& out, std::ostrea
     if (exists_already()) return 1;
     if (named.has_parent_path() && !fs::is_directory(named.parent_path(), failed) &&
         !fs::create_directories(named.parent_path(), failed)) {
-        errors << "hostsim: snapshot: cannot make " << named.parent_path().u8string() << ": " << failed.message() << '\n';
+        errors << "hostsim: snapshot: cannot make " << named.parent_path().u8string() << ": " << host::error_text(failed) << '\n';
         return 1;
     }
     // Held until this run ends: one snapshot of DIR at a time, and the others say so.
@@ -330,7 +331,7 @@ int take_snapshot(const SnapshotRequest& request, std::ostream& out, std::ostrea
     write_parts(partial, request, script, machine, failures, errors);
     if (!failures.any()) {
         fs::rename(partial, named, failed);
-        if (failed) failures.add(named.u8string(), "cannot rename " + partial.u8string() + " to it: " + failed.message());
+        if (failed) failures.add(named.u8string(), "cannot rename " + partial.u8string() + " to it: " + host::error_text(failed));
     }
     if (failures.any()) {
         failures.print(errors);

@@ -1,6 +1,6 @@
-// Windows side: the arguments from the wide command line, as UTF-8. This file is used for
-// Windows only.
-#include "host/arguments.h"
+// Windows side: the arguments from the wide command line, and the system's messages, as
+// UTF-8. This file is used for Windows only.
+#include "host/system_text.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +26,12 @@ std::vector<std::string> utf8_arguments(int argc, char** argv) {
     for (int i = 1; i < count; ++i) arguments.push_back(utf8_text(wide[i]));
     LocalFree(wide);
     return arguments;
+}
+
+std::string error_text(const std::error_code& error) {
+    std::string text;
+    code_page::to_utf8(error.message(), GetACP(), text);
+    return text;
 }
 
 }  // namespace host

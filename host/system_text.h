@@ -1,7 +1,9 @@
-// The program's arguments in the host simulator's text, UTF-8.
+// Text the system hands the host simulator, in its own text, UTF-8: the program's arguments
+// and the system's error messages.
 #pragma once
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace host {
@@ -10,5 +12,8 @@ namespace host {
 // read again from the wide command line, since main's arguments are in the system's code
 // page, which may lack a character of a value or of a file's name.
 std::vector<std::string> utf8_arguments(int argc, char** argv);
+
+// The error's message: on Windows the system writes it in its code page.
+std::string error_text(const std::error_code& error);
 
 }  // namespace host
