@@ -256,7 +256,8 @@ fs::path make_partial(const fs::path& named, std::string& error) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::ostringstream number;
         number << std::hex << random();
-        const fs::path partial = named.parent_path() / fs::u8path("." + named.filename().u8string() + "." + number.str() + ".partial");
+        const std::string name = "." + named.filename().u8string() + "." + number.str() + ".partial";
+        const fs::path partial = named.parent_path() / fs::u8path(name);
         if (fs::create_directory(partial, failed)) return partial;
         if (failed) break;
     }
