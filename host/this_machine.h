@@ -2,6 +2,7 @@
 // is, and its registry as Windows' own exporter writes it. Names of keys and files are UTF-8.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace host {
@@ -27,8 +28,9 @@ enum class KeyExport { written, missing, failed };
 // export did not write the file.
 KeyExport export_registry_key(const std::string& key, const std::string& file, std::string& error);
 
-// The time now, UTC, as ISO 8601 writes it: "2026-01-31T23:59:59Z".
-std::string utc_time_now();
+// The calendar time of a moment in UTC, as gmtime gives it (each system spells that its own
+// way, and the C library's gmtime is not safe on threads).
+std::tm utc_calendar_time(std::time_t moment);
 
 // A file this process holds alone for as long as the object lives (a snapshot's claim on the
 // folder it writes): no other process can take it meanwhile, on this computer or, on a

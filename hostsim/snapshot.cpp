@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -169,7 +170,7 @@ void write_instruments(const fs::path& folder, Failures& failures) {
 // Copies the file at path into the folder where the fleet looks for it. A path that names
 // nothing, or a folder, is what the libraries read nothing from: noted, and left out. A file
 // that is there but cannot be read fails the part.
-void copy_file(const fs::path& folder, const std::string& path, Failures& failures, std::ostream& errors) {
+void copy_script_file(const fs::path& folder, const std::string& path, Failures& failures, std::ostream& errors) {
     const std::string part = "file " + path;
     const std::string place = place_in_folder(path);
     if (place.empty()) {
@@ -200,7 +201,7 @@ void copy_file(const fs::path& folder, const std::string& path, Failures& failur
 
 void copy_files(const fs::path& folder, const Script& script, Failures& failures, std::ostream& errors) {
     for (const std::string& path : values_set(script, "DRIVER_PATH")) {
-        if (!path.empty()) copy_file(folder, path, failures, errors);
+        if (!path.empty()) copy_script_file(folder, path, failures, errors);
     }
 }
 
@@ -268,11 +269,13 @@ fs::path make_partial(const fs::path& named, std::string& error) {
 // The parts, written into the partial folder; failures names each that could not be.
 void write_parts(const fs::path& partial, const SnapshotRequest& request, const Script& script,
                  const host::MachineFacts& machine, Failures& failures, std::ostream& errors) {
-    const std::string taken = host::utc_time_now();
+    const std::tm utc = host::utc_calendar_time(std::time(nullptr));
+    std::ostringstream taken;
+    taken << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
     write_registry(partial, request.script.empty() ? nullptr : &script, failures, errors);
     write_instruments(partial, failures);
     copy_files(partial, script, failures, errors);
-    write_description(partial, machine, taken, request.version, failures);
+    write_description(partial, machine, taken.str(), request.version, failures);
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
-#include <iomanip>
-#include <sstream>
 
 namespace host {
 
@@ -36,13 +34,10 @@ KeyExport export_registry_key(const std::string&, const std::string&, std::strin
     return KeyExport::failed;
 }
 
-std::string utc_time_now() {
-    const std::time_t now = std::time(nullptr);
+std::tm utc_calendar_time(std::time_t moment) {
     std::tm utc{};
-    gmtime_r(&now, &utc);
-    std::ostringstream text;
-    text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
-    return text.str();
+    gmtime_r(&moment, &utc);
+    return utc;
 }
 
 // An advisory lock (flock), which the system drops with the process; the descriptor plus one

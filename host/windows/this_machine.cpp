@@ -6,8 +6,6 @@
 
 #include <array>
 #include <ctime>
-#include <iomanip>
-#include <sstream>
 
 #include "host/windows/wide_text.h"
 #include "text/code_page.h"
@@ -124,13 +122,10 @@ KeyExport export_registry_key(const std::string& key, const std::string& file, s
     return KeyExport::failed;
 }
 
-std::string utc_time_now() {
-    const std::time_t now = std::time(nullptr);
+std::tm utc_calendar_time(std::time_t moment) {
     std::tm utc{};
-    gmtime_s(&utc, &now);
-    std::ostringstream text;
-    text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
-    return text.str();
+    gmtime_s(&utc, &moment);
+    return utc;
 }
 
 ExclusiveFile::~ExclusiveFile() {
