@@ -77,7 +77,8 @@ const char* const usage =
     "                       registry as its reg.exe exports it (SOFTWARE in the 64-bit view on\n"
     "                       64-bit Windows, the code page's key, keys the --script names), the\n"
     "                       instruments GetHW lists, the files its DRIVER_PATH names and a\n"
-    "                       description; DIR must not exist, and appears only when whole\n"
+    "                       description; DIR must not exist, and appears only when whole; a\n"
+    "                       second snapshot of DIR while one runs stops and says so\n"
     "  --help               this text\n"
     "\n";
 
