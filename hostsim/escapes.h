@@ -1,8 +1,8 @@
 // The host simulator's text is UTF-8, on every side: a script's lines, the arguments, what
 // it prints. A machine's text crosses into the machine's ANSI code page where it reaches
 // the libraries and comes back from it, converted by the system's functions on Windows and
-// by iconv elsewhere (text/code_page.h). Control characters are shown and typed as \r, \n,
-// \t, \\, \" and \xNN.
+// by the stand-in's tables elsewhere (text/code_page.h). Control characters are shown and
+// typed as \r, \n, \t, \\, \" and \xNN.
 #pragma once
 
 #include <string>
