@@ -114,6 +114,8 @@ const HeaderCase header_cases[] = {
     {"plus_sign", defines("+2", "+14"), "2.014"},
     {"hexadecimal_prefix_without_digit", defines("1", "0xg"), "1.000"},
     {"carriage_return_at_end_of_file", "#define XY_MAJOR_VERSION 3\r", "3.000"},
+    // A carriage return alone ends a line and keeps the character after it.
+    {"carriage_return_alone", "#define XY_MAJOR_VERSION 1\r_MINOR_VERSION 2\n", "1.002"},
     {"hexadecimal_lower_case", defines("0x9", "0xaf"), "9.175"},
     {"hexadecimal_single_letter", defines("0xA", "0xF"), "10.015"},
     {"hexadecimal_leading_zero", defines("1", "0x010"), "1.016"},
