@@ -14,6 +14,7 @@
 #include "hostsim/session.h"
 #include "hostsim/snapshot.h"
 #include "host/registry_source.h"
+#include "host/table_output.h"
 #include "host/this_machine.h"
 
 namespace {
@@ -219,6 +220,7 @@ int run_one_row(const Options& options) {
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     const std::string name = options.registry.empty() ? host::this_machine().computer : file_name(options.registry);
     const std::vector<hostsim::MachineRow> rows{hostsim::run_here(run, name)};
+    host::write_lines_as_they_are();
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return hostsim::met_every_expectation(rows.front()) ? 0 : 1;
 }
@@ -237,6 +239,7 @@ int run_fleet(const Options& options) {
     const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
     std::vector<hostsim::MachineRow> rows;
     if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
+    host::write_lines_as_they_are();
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
 }
@@ -246,6 +249,7 @@ int run_fleet(const Options& options) {
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
     std::string error;
+    if (!options.fleet.empty() && !host::show_exports(error)) fail(error);
     if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.code_page.empty() && !host::state_code_page(options.code_page, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);
