@@ -55,8 +55,17 @@ void write_all(HANDLE output, const std::string& text) {
     }
 }
 
+// A crash ends the task's process at once, its exception code as its exit code: no error
+// report, no debugger started (Wine starts one, which takes seconds), nothing waits.
+LONG WINAPI end_with_exception_code(EXCEPTION_POINTERS* exception) {
+    TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Runs the task this process was started for, and ends the process.
 [[noreturn]] void run_as_child(std::size_t index, const std::function<void(std::size_t, const Send&)>& task) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(end_with_exception_code);
     const HANDLE to_parent = GetStdHandle(STD_OUTPUT_HANDLE);
     task(index, [to_parent](const std::string& text) { write_all(to_parent, text); });
     std::cerr.flush();
