@@ -3,38 +3,56 @@
 # snapshots the emulated machines took of themselves (tests/data/snapshots.tar.xz), and
 # machines that cannot run to the end (tests/data/fleets/everywhere: a .reg file without its
 # header, a description that contradicts its export, a machine whose run crashes), each
-# asked tests/data/fleet_everywhere.script. Assembles that fleet in WORK, runs the hostsim
-# command given from there, as a table and as TSV, and compares each with the native build's
-# table kept in tests/data/fleet_tables/everywhere.txt and .tsv. Nothing may be said on
-# stderr: every line of every export is read.
-#   usage: tests/fleet_everywhere.sh SOURCE WORK HOSTSIM_COMMAND...
+# asked tests/data/fleet_everywhere.script. The native build's tables are kept in
+# tests/data/fleet_tables/everywhere.txt and .tsv.
+#   tests/fleet_everywhere.sh assemble SOURCE WORK
+#       lays the fleet out in WORK (WORK/fleet, WORK/everywhere.script);
+#   tests/fleet_everywhere.sh compare SOURCE WORK OUT HOSTSIM_COMMAND...
+#       runs the hostsim command given in WORK (which may be read-only), as a table and as
+#       TSV, writes what it printed into OUT and compares each table with the native one.
+#       Nothing may be said on stderr: every line of every export is read;
+#   tests/fleet_everywhere.sh SOURCE WORK HOSTSIM_COMMAND...
+#       both, OUT being WORK.
 set -eu
-source=$(cd "$1" && pwd)
-work=$2
-shift 2
-rm -rf "$work"
-mkdir -p "$work/fleet"
-cp -R "$source/examples/fleet/." "$source/tests/data/fleets/everywhere/." "$work/fleet/"
-tar -C "$work" -xJf "$source/tests/data/snapshots.tar.xz" machines
-cp -R "$work/machines/." "$work/fleet/"
-rm -rf "$work/machines"
-cp "$source/tests/data/fleet_everywhere.script" "$work/everywhere.script"
-cd "$work"
-shown=QUENDRIX_VERSION,STROVANE_VERSION,PELLWARD_VERSION,QUENDRIX_64,DRIVER_VERSION,INSTALLED_DRIVER,REGISTRY_KEYS
-shown=$shown,PICKED,NLS_SUBKEY,INSTRUMENTS
-failed=0
-for format in text tsv; do
-    status=0
-    "$@" --script everywhere.script --fleet fleet --show "$shown" --format "$format" >"table.$format" \
-        2>"errors.$format" || status=$?
-    expected=$source/tests/data/fleet_tables/everywhere.$(echo "$format" | sed 's/^text$/txt/')
-    if [ "$status" = 1 ] && cmp -s "$expected" "table.$format" && [ ! -s "errors.$format" ]; then
-        echo "ok   the fleet's $format table is the native one ($(wc -l <"table.$format") lines)"
-    else
-        echo "FAIL the fleet's $format table (exit status $status) differs from $expected, or stderr is not empty:"
-        diff "$expected" "table.$format" || true
-        cat "errors.$format"
-        failed=1
-    fi
-done
-exit $failed
+
+assemble() {
+    rm -rf "$2"
+    mkdir -p "$2/fleet"
+    cp -RL "$1/examples/fleet/." "$1/tests/data/fleets/everywhere/." "$2/fleet/"
+    tar -C "$2" -xJf "$1/tests/data/snapshots.tar.xz" machines
+    cp -R "$2/machines/." "$2/fleet/"
+    rm -rf "$2/machines"
+    cp "$1/tests/data/fleet_everywhere.script" "$2/everywhere.script"
+}
+
+compare() {
+    source=$(cd "$1" && pwd)
+    mkdir -p "$3"
+    out=$(cd "$3" && pwd)
+    cd "$2"
+    shift 3
+    shown=QUENDRIX_VERSION,STROVANE_VERSION,PELLWARD_VERSION,QUENDRIX_64,DRIVER_VERSION,INSTALLED_DRIVER
+    shown=$shown,REGISTRY_KEYS,PICKED,NLS_SUBKEY,INSTRUMENTS
+    failed=0
+    for format in text tsv; do
+        status=0
+        "$@" --script everywhere.script --fleet fleet --show "$shown" --format "$format" >"$out/table.$format" \
+            2>"$out/errors.$format" || status=$?
+        expected=$source/tests/data/fleet_tables/everywhere.$(echo "$format" | sed 's/^text$/txt/')
+        if [ "$status" = 1 ] && cmp -s "$expected" "$out/table.$format" && [ ! -s "$out/errors.$format" ]; then
+            echo "ok   the fleet's $format table is the native one ($(wc -l <"$out/table.$format") lines)"
+        else
+            echo "FAIL the fleet's $format table (exit status $status) differs from $expected, or stderr is not empty:"
+            diff "$expected" "$out/table.$format" || true
+            cat "$out/errors.$format"
+            failed=1
+        fi
+    done
+    return $failed
+}
+
+case $1 in
+    assemble) assemble "$2" "$3" ;;
+    compare) shift; compare "$@" ;;
+    *) assemble "$1" "$2"; source=$1 work=$2; shift 2; compare "$source" "$work" "$work" "$@" ;;
+esac
