@@ -39,13 +39,6 @@ private:
     HANDLE file_;
 };
 
-// Nothing to read: what a file that cannot be opened gives.
-class NoBytes : public ByteSource {
-public:
-    std::size_t read_at(std::uint64_t, char*, std::size_t) const override { return 0; }
-    const char* in_memory(std::uint64_t) const override { return ""; }
-};
-
 }  // namespace
 
 std::shared_ptr<const Export> read_export_file(const std::string& path, ValueCheck check) {
@@ -54,9 +47,7 @@ std::shared_ptr<const Export> read_export_file(const std::string& path, ValueChe
     LARGE_INTEGER size{};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        auto unreadable = std::make_shared<Export>(std::make_unique<NoBytes>(), 0, ValueCheck::when_asked);
-        unreadable->fail(0, "cannot read " + path);
-        return unreadable;
+        return unreadable_export(path);
     }
     // Only a file on disk has bytes to index: a device or pipe reads as empty, as natively.
     const std::uint64_t bytes = GetFileType(file) == FILE_TYPE_DISK ? static_cast<std::uint64_t>(size.QuadPart) : 0;
