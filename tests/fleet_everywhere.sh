@@ -7,12 +7,13 @@
 # tests/data/fleet_tables/everywhere.txt and .tsv.
 #   tests/fleet_everywhere.sh assemble SOURCE WORK
 #       lays the fleet out in WORK (WORK/fleet, WORK/everywhere.script);
-#   tests/fleet_everywhere.sh compare SOURCE WORK OUT HOSTSIM_COMMAND...
-#       runs the hostsim command given in WORK (which may be read-only), as a table and as
-#       TSV, writes what it printed into OUT and compares each table with the native one.
-#       Nothing may be said on stderr: every line of every export is read;
+#   tests/fleet_everywhere.sh compare SOURCE WORK OUT FORMATS HOSTSIM_COMMAND...
+#       runs the hostsim command given in WORK (which may be read-only) once for each of
+#       FORMATS ("text tsv", or one of them), writes what it printed into OUT and compares
+#       each table with the native one. Nothing may be said on stderr: every line of every
+#       export is read;
 #   tests/fleet_everywhere.sh SOURCE WORK HOSTSIM_COMMAND...
-#       both, OUT being WORK.
+#       both, in both formats, OUT being WORK.
 set -eu
 
 assemble() {
@@ -29,12 +30,13 @@ compare() {
     source=$(cd "$1" && pwd)
     mkdir -p "$3"
     out=$(cd "$3" && pwd)
+    formats=$4
     cd "$2"
-    shift 3
+    shift 4
     shown=QUENDRIX_VERSION,STROVANE_VERSION,PELLWARD_VERSION,QUENDRIX_64,DRIVER_VERSION,INSTALLED_DRIVER
     shown=$shown,REGISTRY_KEYS,PICKED,NLS_SUBKEY,INSTRUMENTS
     failed=0
-    for format in text tsv; do
+    for format in $formats; do
         status=0
         "$@" --script everywhere.script --fleet fleet --show "$shown" --format "$format" >"$out/table.$format" \
             2>"$out/errors.$format" || status=$?
@@ -54,5 +56,5 @@ compare() {
 case $1 in
     assemble) assemble "$2" "$3" ;;
     compare) shift; compare "$@" ;;
-    *) assemble "$1" "$2"; source=$1 work=$2; shift 2; compare "$source" "$work" "$work" "$@" ;;
+    *) assemble "$1" "$2"; source=$1 work=$2; shift 2; compare "$source" "$work" "$work" "text tsv" "$@" ;;
 esac
