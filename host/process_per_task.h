@@ -1,7 +1,7 @@
 // Tasks run each in a process of its own, several at a time: a fleet's machines, each in
-// the fresh state of a new process, whichever of them crashes or hangs. Only away from
-// Windows, where a machine is a registry export: on Windows the libraries read the real
-// registry, and the machine is the one there is.
+// the fresh state of a new process, whichever of them crashes or hangs. Away from Windows a
+// child is forked; on Windows this program is started again and runs the one task it is
+// given.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +11,20 @@
 
 namespace host {
 
+// Why a task's process ended before it finished, in the same words on every system, so that
+// a fleet's table reads the same whichever system ran it. Anything else is told in the
+// system's own terms ("signal 7 (Bus error)", "exception 0xC0000135", "exit status 3").
+namespace crash {
+constexpr char access_violation[] = "an access violation";
+constexpr char illegal_instruction[] = "an illegal instruction";
+constexpr char arithmetic_fault[] = "an arithmetic fault";
+constexpr char abort[] = "an abort";
+}  // namespace crash
+
 struct TaskResult {
     enum class End { finished, crashed, timed_out } end = End::finished;
     std::string sent;     // everything the task sent, up to its end
-    std::string reason;   // how it crashed ("signal 11", "exit status 3"); "" when finished
+    std::string reason;   // how it crashed (crash::access_violation, "exit status 3"); "" when finished
 };
 
 // What a task calls to hand text to the caller; what is sent before a crash still arrives.

@@ -7,6 +7,16 @@
 
 namespace host {
 
+// Makes the machines shown from now on registry exports, read by the stand-in builds of the
+// libraries (host/standin_libraries.h), as a fleet's machines are: natively every machine
+// is one; on Windows, where the libraries otherwise read this computer, from this call on.
+// False, with the reason in error, when the stand-in libraries are not where they belong.
+bool show_exports(std::string& error);
+
+// Whether the machines shown are exports: the functions below then stand in for a machine,
+// and a library named by its bare name is its stand-in build.
+bool showing_exports();
+
 // Makes the libraries loaded afterwards by this process see the registry described by
 // the .reg file at path. False, with a one-line reason in error, when the file cannot be
 // read or parsed, or when this platform reads its real registry instead. Lines of the

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -35,20 +36,23 @@ Machine machine_of(const fs::path& entry) {
     Machine machine;
     machine.name = entry.filename().string();
     std::error_code ignored;
+    // Paths with '/' between their parts, as a row shows them on every system.
     if (fs::is_directory(entry, ignored)) {
-        machine.registry = (entry / registry_file_name).string();
+        machine.registry = (entry / registry_file_name).generic_string();
         if (fs::exists(entry / instruments_file_name, ignored)) {
-            machine.instruments = (entry / instruments_file_name).string();
+            machine.instruments = (entry / instruments_file_name).generic_string();
         }
-        if (fs::exists(entry / code_page_file_name, ignored)) machine.code_page = (entry / code_page_file_name).string();
+        if (fs::exists(entry / code_page_file_name, ignored)) {
+            machine.code_page = (entry / code_page_file_name).generic_string();
+        }
         if (fs::exists(entry / description_file_name, ignored)) {
-            machine.description = (entry / description_file_name).string();
+            machine.description = (entry / description_file_name).generic_string();
         }
-        machine.folder = entry.string();
+        machine.folder = entry.generic_string();
     } else if (names_registry_file(machine.name)) {
-        machine.registry = entry.string();
+        machine.registry = entry.generic_string();
     } else {
-        machine.unreadable = entry.string() + " is neither a folder nor a .reg file";
+        machine.unreadable = entry.generic_string() + " is neither a folder nor a .reg file";
     }
     return machine;
 }
@@ -249,14 +253,18 @@ void run_script_into_row(const FleetRun& run, const std::string& library_folder,
 }
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
-                       const std::string& empty_folder, const host::Send& send) {
+                       const host::Send& send) {
     MachineRow row{machine.name, {}, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
     if (!show_machine(machine, row.error)) return row;
     row.kind = host::shown_machine_kind();
     row.code_page = host::shown_code_page();
     send(kind_record(row));
 
-    const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
+    // Made and removed in the machine's own process, which may end without returning here
+    // on a system where it is this program started again; left before it is removed.
+    std::optional<EmptyFolder> empty_folder;
+    if (machine.folder.empty()) empty_folder.emplace();
+    const CurrentFolder inside(empty_folder ? empty_folder->path() : machine.folder, row.error);
     if (!row.error.empty()) return row;
     run_script_into_row(run, launch_folder, row);
     return row;
@@ -285,9 +293,8 @@ bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const 
                std::vector<MachineRow>& rows, std::string& error) {
     std::error_code ignored;
     const std::string launch_folder = fs::current_path(ignored).string();
-    const EmptyFolder empty_folder;
     const auto run_one = [&](std::size_t index, const host::Send& send) {
-        const MachineRow row = run_machine(run, machines[index], launch_folder, empty_folder.path(), send);
+        const MachineRow row = run_machine(run, machines[index], launch_folder, send);
         send(row_record(row));
     };
     std::vector<host::TaskResult> results;

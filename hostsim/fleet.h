@@ -50,7 +50,7 @@ struct FleetJobs {
 // libraries loaded afresh, so that nothing one machine leaves behind reaches another, and a
 // machine that crashes or outlives the time limit is an error row. The rows are in the
 // machines' order, however many run at once.
-// False, with the reason in error, where no fleet can run (on Windows).
+// False, with the reason in error, where the machines cannot be run in processes of their own.
 bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
                std::vector<MachineRow>& rows, std::string& error);
 

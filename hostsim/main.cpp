@@ -14,6 +14,7 @@
 #include "hostsim/session.h"
 #include "hostsim/snapshot.h"
 #include "host/registry_source.h"
+#include "host/table_output.h"
 #include "host/this_machine.h"
 
 namespace {
@@ -45,8 +46,8 @@ const char* const usage =
     "                       functions do, and a REGEDIT4 export is read in it. An export that\n"
     "                       holds ...\\Control\\Nls\\CodePage, value ACP, states its own, and so\n"
     "                       does a fleet machine's file code-page. hostsim shows values and\n"
-    "                       reads scripts in UTF-8 (builds away from Windows; on Windows the\n"
-    "                       system's code page is used throughout)\n"
+    "                       reads scripts in UTF-8 (builds away from Windows, and a fleet on\n"
+    "                       Windows; otherwise on Windows the system's code page is used)\n"
     "  --capacity N         most variables the table holds (default 64)\n"
     "  --name-width N       bytes per name slot (default 64)\n"
     "  --value-width N      bytes per value slot (default 1024)\n"
@@ -60,9 +61,11 @@ const char* const usage =
     "                       an optional file code-page (its number, see --code-page)\n"
     "                       and the files the script names: the script runs in the machine's\n"
     "                       folder (a bare .reg file: in an empty one), with fresh variables\n"
-    "                       and the libraries loaded afresh (builds away from Windows). A\n"
-    "                       description file saying windows=64-bit or 32-bit gives the\n"
-    "                       machine's kind; a path C:\\dir\\file is drive_c/dir/file there\n"
+    "                       and the libraries loaded afresh, never reading this computer\n"
+    "                       (on Windows: the stand-in libraries in the folder standin beside\n"
+    "                       hostsim.exe). A description file saying windows=64-bit or 32-bit\n"
+    "                       gives the machine's kind; a path C:\\dir\\file is drive_c/dir/file\n"
+    "                       there\n"
     "  --show NAME,...      the variables whose values each row shows; with --script alone,\n"
     "                       the script runs to its end and prints the one row of this\n"
     "                       machine, as a fleet prints the row of each of its machines\n"
@@ -219,6 +222,7 @@ int run_one_row(const Options& options) {
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     const std::string name = options.registry.empty() ? host::this_machine().computer : file_name(options.registry);
     const std::vector<hostsim::MachineRow> rows{hostsim::run_here(run, name)};
+    host::write_lines_as_they_are();
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return hostsim::met_every_expectation(rows.front()) ? 0 : 1;
 }
@@ -237,6 +241,7 @@ int run_fleet(const Options& options) {
     const hostsim::FleetJobs jobs{options.jobs, options.time_limit_seconds};
     std::vector<hostsim::MachineRow> rows;
     if (!hostsim::run_fleet(run, machines, jobs, rows, error)) fail(error);
+    host::write_lines_as_they_are();
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     return std::all_of(rows.begin(), rows.end(), hostsim::met_every_expectation) ? 0 : 1;
 }
@@ -246,6 +251,7 @@ int run_fleet(const Options& options) {
 int main(int argc, char** argv) {
     const Options options = read_options(argc, argv);
     std::string error;
+    if (!options.fleet.empty() && !host::show_exports(error)) fail(error);
     if (!options.machine.empty() && !host::state_machine_kind(options.machine, error)) fail(error, 2);
     if (!options.code_page.empty() && !host::state_code_page(options.code_page, error)) fail(error, 2);
     if (!options.fleet.empty()) return run_fleet(options);

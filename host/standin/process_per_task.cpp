@@ -67,11 +67,15 @@ bool start(std::size_t index, const std::function<void(std::size_t, const Send&)
 }
 
 std::string describe(int status) {
-    if (WIFSIGNALED(status)) {
-        const int signal_number = WTERMSIG(status);
-        return "signal " + std::to_string(signal_number) + " (" + strsignal(signal_number) + ")";
+    if (!WIFSIGNALED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    switch (const int signal_number = WTERMSIG(status)) {
+        case SIGSEGV:
+        case SIGBUS: return crash::access_violation;
+        case SIGILL: return crash::illegal_instruction;
+        case SIGFPE: return crash::arithmetic_fault;
+        case SIGABRT: return crash::abort;
+        default: return "signal " + std::to_string(signal_number) + " (" + strsignal(signal_number) + ")";
     }
-    return "exit status " + std::to_string(WEXITSTATUS(status));
 }
 
 void finish(Running& running, TaskResult& result, bool timed_out) {
