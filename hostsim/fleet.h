@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "host/process_per_task.h"
 #include "host/variable_table.h"
 #include "hostsim/script.h"
 
@@ -39,6 +41,8 @@ struct MachineRow {
     std::vector<Outcome> outcomes;    // one per expectation of the script
     std::vector<std::string> values;  // of the shown variables; none when the script did not run
     std::string error;                // why the machine could not be run to the end, or ""
+    std::vector<std::pair<std::string, std::string>> description;  // its description's NAME=VALUE lines, in the terminal's text
+    std::vector<StepTrace> steps;     // every step that ran, in order
 };
 
 struct FleetJobs {
@@ -49,15 +53,23 @@ struct FleetJobs {
 // Runs the script on every machine, each in a process of its own: fresh variables, the
 // libraries loaded afresh, so that nothing one machine leaves behind reaches another, and a
 // machine that crashes or outlives the time limit is an error row. The rows are in the
-// machines' order, however many run at once.
+// machines' order, however many run at once. progress is told how many machines are done.
 // False, with the reason in error, where no fleet can run (on Windows).
 bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
-               std::vector<MachineRow>& rows, std::string& error);
+               std::vector<MachineRow>& rows, std::string& error, const host::Progress& progress = {});
 
-// The row of the machine the libraries see now (on Windows, this one), named name: the
-// script run to its end in the current folder, every expectation given its outcome, as a
-// fleet runs it on each of its machines.
-MachineRow run_here(const FleetRun& run, const std::string& name);
+// The row of the machine the libraries see now (on Windows, this one), named name and
+// described as given: the script run to its end in the current folder, every expectation
+// given its outcome, as a fleet runs it on each of its machines.
+MachineRow run_here(const FleetRun& run, const std::string& name,
+                    std::vector<std::pair<std::string, std::string>> description);
+
+// The description of the machine the libraries see now, in the terminal's text: for a
+// registry file that is a machine folder's registry.reg, that folder's description (none
+// when it has none or it cannot be read); on Windows, this computer's, as a snapshot would
+// describe it, taken now by the hostsim of version `version`.
+std::vector<std::pair<std::string, std::string>> describe_here(const std::string& registry_file,
+                                                               const std::string& version);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

@@ -5,7 +5,7 @@
 namespace host {
 
 bool run_tasks(std::size_t, unsigned, double, const std::function<void(std::size_t index, const Send& send)>&,
-               std::vector<TaskResult>&, std::string& error) {
+               std::vector<TaskResult>&, std::string& error, const Progress&) {
     error = "--fleet is for builds away from Windows: here the libraries read the real registry, "
             "and this machine is the one machine there is (run the script on it with --script alone)";
     return false;

@@ -1,0 +1,14 @@
+// Text for the files that other programs read (the HTML report, the JUnit results): UTF-8
+// whatever the terminal's text, and nothing in it that such a file cannot hold.
+#pragma once
+
+#include <string>
+
+namespace hostsim {
+
+// The simulator's text (the terminal's) as UTF-8 that XML and HTML can hold: every byte that
+// starts no well-formed UTF-8 character, every control character but tab, line feed and
+// carriage return, and U+FFFE and U+FFFF, each become U+FFFD.
+std::string report_text(const std::string& terminal_text);
+
+}  // namespace hostsim
