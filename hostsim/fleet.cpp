@@ -125,18 +125,21 @@ std::size_t count_expectations(const Script& script) {
 
 // The description's lines in the terminal's text: a snapshot writes them in the machine's
 // code page, the one the libraries are shown now.
-std::vector<std::pair<std::string, std::string>> for_terminal(const Description& description) {
-    std::vector<std::pair<std::string, std::string>> lines;
+DescriptionLines for_terminal(const Description& description) {
+    DescriptionLines lines;
     for (const auto& [name, value] : description.entries) {
         lines.emplace_back(host::machine_for_terminal(name), host::machine_for_terminal(value));
     }
     return lines;
 }
 
-// The machine's description; its kind of Windows, for an export that cannot tell it, is
-// stated from here on unless the description does not say.
+// The machine's description (none when it cannot be read); its kind of Windows, for an
+// export that cannot tell it, is stated from here on unless the description does not say.
 bool read_machine_description(const Machine& machine, Description& description, std::string& error) {
-    if (!machine.description.empty() && !read_description(machine.description, description, error)) return false;
+    if (!machine.description.empty() && !read_description(machine.description, description, error)) {
+        description = Description{};
+        return false;
+    }
     const std::string& kind = description.windows;
     return kind.empty() || host::state_machine_kind(kind == "64-bit" ? "64" : "32", error);
 }
@@ -203,10 +206,12 @@ MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::s
     row.name = machine.name;
     row.outcomes.assign(count_expectations(run.script), Outcome::not_reached);
     Description description;
-    if (!show_machine(machine, description, row.error)) return row;
+    const bool shown = show_machine(machine, description, row.error);
+    // Shown even when it contradicts the export: it helps to see what it says.
+    row.description = for_terminal(description);
+    if (!shown) return row;
     row.kind = host::shown_machine_kind();
     row.code_page = host::shown_code_page();
-    row.description = for_terminal(description);
     send(kind_record(row));
 
     const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
@@ -254,8 +259,7 @@ bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const 
     return true;
 }
 
-MachineRow run_here(const FleetRun& run, const std::string& name,
-                    std::vector<std::pair<std::string, std::string>> description) {
+MachineRow run_here(const FleetRun& run, const std::string& name, DescriptionLines description) {
     MachineRow row;
     row.name = name;
     row.description = std::move(description);
@@ -265,22 +269,10 @@ MachineRow run_here(const FleetRun& run, const std::string& name,
     return row;
 }
 
-std::vector<std::pair<std::string, std::string>> describe_here(const std::string& registry_file,
-                                                               const std::string& version) {
+DescriptionLines describe_this_computer(const std::string& version) {
     std::string ignored;
-    if (registry_file.empty()) {
-        if (!host::can_take_snapshots(ignored)) return {};
-        return description_entries(host::this_machine(), utc_now(), version);
-    }
-    const fs::path registry(registry_file);
-    Description description;
-    std::error_code missing;
-    const fs::path beside = registry.parent_path() / description_file_name;
-    if (registry.filename() != registry_file_name || !fs::exists(beside, missing) ||
-        !read_description(beside.string(), description, ignored)) {
-        return {};
-    }
-    return for_terminal(description);
+    if (!host::can_take_snapshots(ignored)) return {};
+    return description_entries(host::this_machine(), utc_now(), version);
 }
 
 bool met_every_expectation(const MachineRow& row) {

@@ -34,6 +34,9 @@ struct FleetRun {
     std::vector<std::string> shown;  // the variables whose values each row shows
 };
 
+// A machine's description, NAME and VALUE a line, in the terminal's text.
+using DescriptionLines = std::vector<std::pair<std::string, std::string>>;
+
 struct MachineRow {
     std::string name;
     std::string kind;                 // "64-bit" or "32-bit" Windows; "" when not shown
@@ -41,7 +44,7 @@ struct MachineRow {
     std::vector<Outcome> outcomes;    // one per expectation of the script
     std::vector<std::string> values;  // of the shown variables; none when the script did not run
     std::string error;                // why the machine could not be run to the end, or ""
-    std::vector<std::pair<std::string, std::string>> description;  // its description's NAME=VALUE lines, in the terminal's text
+    DescriptionLines description;     // none when its folder holds no description
     std::vector<StepTrace> steps;     // every step that ran, in order
 };
 
@@ -61,15 +64,11 @@ bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const 
 // The row of the machine the libraries see now (on Windows, this one), named name and
 // described as given: the script run to its end in the current folder, every expectation
 // given its outcome, as a fleet runs it on each of its machines.
-MachineRow run_here(const FleetRun& run, const std::string& name,
-                    std::vector<std::pair<std::string, std::string>> description);
+MachineRow run_here(const FleetRun& run, const std::string& name, DescriptionLines description);
 
-// The description of the machine the libraries see now, in the terminal's text: for a
-// registry file that is a machine folder's registry.reg, that folder's description (none
-// when it has none or it cannot be read); on Windows, this computer's, as a snapshot would
-// describe it, taken now by the hostsim of version `version`.
-std::vector<std::pair<std::string, std::string>> describe_here(const std::string& registry_file,
-                                                               const std::string& version);
+// On Windows, where the libraries read this computer, its description as a snapshot would
+// write it, taken now by the hostsim of version `version`; elsewhere none.
+DescriptionLines describe_this_computer(const std::string& version);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

@@ -19,11 +19,21 @@ h2 { font-size: 1.1em; margin: 1.2em 0 .4em; }
 a { color: #0b57d0; }
 .n { font-weight: bold; }
 #controls { display: flex; flex-wrap: wrap; gap: .6em 1.6em; align-items: center; margin: .8em 0; }
+[hidden] { display: none !important; }
 table { border-collapse: collapse; }
 th, td { border: 1px solid #d6d6d6; padding: 2px 6px; text-align: left; vertical-align: top; }
 thead th { background: #f1f1f1; position: sticky; top: 0; }
-th.line { writing-mode: vertical-rl; transform: rotate(180deg); font: 11px monospace; padding: 4px 1px; }
-td.o { padding: 0 2px; text-align: center; font: 12px monospace; }
+/* The fleet is a grid of fixed columns, a row a block: a row out of sight is not laid out
+   (content-visibility), which keeps a fleet of thousands quick to open. */
+#fleet { display: inline-block; border-top: 1px solid #d6d6d6; border-left: 1px solid #d6d6d6; }
+#fleet .row { display: grid; grid-template-columns: var(--columns); }
+#fleet .row > * { border-right: 1px solid #d6d6d6; border-bottom: 1px solid #d6d6d6; padding: 2px 6px;
+                  overflow-wrap: break-word; min-width: 0; }
+#fleet-rows .row > * { overflow-wrap: anywhere; }
+#fleet-head { position: sticky; top: 0; z-index: 1; background: #f1f1f1; font-weight: bold; }
+#fleet-head .line { writing-mode: vertical-rl; transform: rotate(180deg); font: 11px monospace; padding: 4px 1px; }
+#fleet-rows .row { content-visibility: auto; contain-intrinsic-size: auto 2.6em; }
+#fleet .o { padding: 0; text-align: center; font: 12px/1.7 monospace; }
 .o-met { background: #c8e6c9; color: #1b5e20; }
 .o-missed { background: #ef9a9a; color: #7f0000; font-weight: bold; }
 .o-none { background: #e6e6e6; color: #777; }
@@ -31,8 +41,7 @@ td.o { padding: 0 2px; text-align: center; font: 12px monospace; }
 .v-missed { background: #ffcdd2; }
 .v-error { background: #e1bee7; }
 .counts span[class^="v-"] { padding: 0 .3em; border-radius: 3px; }
-td.value, #steps td, #machine-facts td { font-family: monospace; white-space: pre-wrap; overflow-wrap: break-word; }
-#fleet td.value { max-width: 24em; overflow-wrap: anywhere; }
+#fleet .value, #steps td, #machine-facts td { font-family: monospace; white-space: pre-wrap; overflow-wrap: break-word; }
 #steps tr.s-ran td { color: #444; }
 #steps tr.s-none td { color: #999; }
 #steps td.outcome { font-family: system-ui, sans-serif; }
@@ -59,7 +68,7 @@ td.value, #steps td, #machine-facts td { font-family: monospace; white-space: pr
 <label>Find <input id="search" type="search" placeholder="machine name" autocomplete="off"></label>
 <span id="showing"></span>
 </div>
-<table id="fleet"><thead></thead><tbody></tbody></table>
+<div id="fleet" role="table"><div id="fleet-head" class="row" role="row"></div><div id="fleet-rows" role="rowgroup"></div></div>
 </div>
 <div id="machine-view" hidden>
 <p><a href="#fleet" id="back">&larr; every machine</a></p>
@@ -103,37 +112,55 @@ const char* const report_page_after_data = R"page(</script>
   document.title = data.title;
   byId('title').textContent = data.title;
 
+  function cell(row, role, text, className) {
+    var element = add(row, 'div', text, className);
+    element.setAttribute('role', role);
+    return element;
+  }
+
+  // Fixed widths, the same in every row: the name, the kind, the code page, an expectation
+  // each, a shown variable each, the verdict.
+  function columnWidths() {
+    var widths = '13em 6.5em 6.5em';
+    if (data.expectations.length > 0) widths += ' repeat(' + data.expectations.length + ', 1.5em)';
+    if (data.shown.length > 0) widths += ' repeat(' + data.shown.length + ', 13em)';
+    return widths + ' 16em';
+  }
+
   function buildHead() {
-    var row = add(byId('fleet').tHead, 'tr');
-    add(row, 'th', 'Machine');
-    add(row, 'th', 'Windows');
-    add(row, 'th', 'Code page');
+    var row = byId('fleet-head');
+    cell(row, 'columnheader', 'Machine');
+    cell(row, 'columnheader', 'Windows');
+    cell(row, 'columnheader', 'Code page');
     data.expectations.forEach(function (line, i) {
-      add(row, 'th', String(line), 'line').title = expectationTitles[i];
+      cell(row, 'columnheader', String(line), 'line').title = expectationTitles[i];
     });
-    data.shown.forEach(function (name) { add(row, 'th', name); });
-    add(row, 'th', 'Verdict');
+    data.shown.forEach(function (name) { cell(row, 'columnheader', name); });
+    cell(row, 'columnheader', 'Verdict');
   }
 
   function buildRow(machine, index) {
-    var row = document.createElement('tr');
-    var link = add(add(row, 'td'), 'a', machine.name);
+    var row = document.createElement('div');
+    row.className = 'row';
+    row.setAttribute('role', 'row');
+    var link = add(cell(row, 'cell'), 'a', machine.name);
     link.href = '#machine-' + index;
-    add(row, 'td', machine.kind);
-    add(row, 'td', machine.codePage);
+    cell(row, 'cell', machine.kind);
+    cell(row, 'cell', machine.codePage);
     for (var i = 0; i < machine.outcomes.length; ++i) {
       var mark = MARKS[machine.outcomes[i]];
-      add(row, 'td', machine.outcomes[i], 'o ' + mark[1]).title = expectationTitles[i] + ' \u2014 ' + mark[0];
+      cell(row, 'cell', machine.outcomes[i], 'o ' + mark[1]).title = expectationTitles[i] + ' \u2014 ' + mark[0];
     }
     data.shown.forEach(function (name, i) {
-      add(row, 'td', i < machine.values.length ? quoted(machine.values[i]) : '', 'value');
+      cell(row, 'cell', i < machine.values.length ? quoted(machine.values[i]) : '', 'value');
     });
-    add(row, 'td', machine.verdictText, 'verdict v-' + machine.verdict);
+    cell(row, 'cell', machine.verdictText, 'verdict v-' + machine.verdict);
     var missed = machine.outcomes.split('x').length - 1;
     return { element: row, index: index, machine: machine, name: machine.name.toLowerCase(),
              rank: VERDICT_RANK[machine.verdict] * 1e6 - missed };
   }
 
+  byId('fleet').style.setProperty('--columns', columnWidths());
   buildHead();
   var rows = data.machines.map(buildRow);
   var counts = { met: 0, missed: 0, error: 0 };
@@ -151,7 +178,7 @@ const char* const report_page_after_data = R"page(</script>
     var filter = byId('filter').value;
     var search = byId('search').value.trim().toLowerCase();
     var order = rows.slice().sort(byId('sort').value === 'verdict' ? byVerdict : byName);
-    var body = byId('fleet').tBodies[0];
+    var body = byId('fleet-rows');
     var fragment = document.createDocumentFragment();
     var showing = 0;
     order.forEach(function (row) {

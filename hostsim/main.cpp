@@ -270,8 +270,9 @@ int run_one_row(const Options& options) {
     if (!hostsim::load_script(options.script, run.script, error)) fail(error);
     ResultFiles files(options);
     const std::string name = options.registry.empty() ? host::this_machine().computer : file_name(options.registry);
-    const std::vector<hostsim::MachineRow> rows{
-        hostsim::run_here(run, name, hostsim::describe_here(options.registry, VANTREL_VERSION))};
+    hostsim::DescriptionLines description;
+    if (options.registry.empty()) description = hostsim::describe_this_computer(VANTREL_VERSION);
+    const std::vector<hostsim::MachineRow> rows{hostsim::run_here(run, name, std::move(description))};
     hostsim::print_fleet_table(run.script, options.shown, rows, format, std::cout);
     files.write({options.script + " on " + name, run.script, options.shown}, rows);
     return hostsim::met_every_expectation(rows.front()) ? 0 : 1;
