@@ -76,7 +76,7 @@ thead th { background: #f1f1f1; position: sticky; top: 0; }
 <p><span id="machine-verdict"></span></p>
 <table id="machine-facts"><tbody></tbody></table>
 <h2>Every step the script ran</h2>
-<table id="steps"><thead><tr><th>Line</th><th>Step</th><th>Library</th><th>Export</th><th>Variables read</th><th>Returned</th><th>Answer</th><th>Expected</th><th>Came back</th><th>Outcome</th></tr></thead>
+<table id="steps"><thead><tr><th>Line</th><th>Outcome</th><th>Step</th><th>Library</th><th>Export</th><th>Variables read</th><th>Returned</th><th>Answer</th><th>Expected</th><th>Came back</th></tr></thead>
 <tbody></tbody></table>
 </div>
 <script id="report-data" type="application/json">)page";
@@ -87,7 +87,10 @@ const char* const report_page_after_data = R"page(</script>
   'use strict';
   var data = JSON.parse(document.getElementById('report-data').textContent);
   var MARKS = { '+': ['met', 'o-met'], 'x': ['missed', 'o-missed'], '-': ['not reached', 'o-none'] };
-  var STEP_ENDS = [['ran', 's-ran'], ['met', 's-met'], ['missed', 's-missed'], ['could not run', 's-failed']];
+  // How a step ended (StepEnd's order): its word, its row's class and its outcome cell's.
+  var STEP_ENDS = [['ran', 's-ran', ''], ['met', 's-met', 'o-met'], ['missed', 's-missed', 'o-missed'],
+                   ['could not run', 's-failed', 'v-error']];
+  var NOT_REACHED = ['not reached', 's-none', 'o-none'];
   var VERDICT_RANK = { error: 0, missed: 1, met: 2 };
 
   function byId(id) { return document.getElementById(id); }
@@ -223,9 +226,11 @@ const char* const report_page_after_data = R"page(</script>
   // expected, found, error]; no trace when the run ended before it.
   function addStep(body, step, trace) {
     var isCall = step[1] === 'call';
-    var end = trace ? STEP_ENDS[trace[1]] : ['not reached', 's-none'];
+    var end = trace ? STEP_ENDS[trace[1]] : NOT_REACHED;
     var row = add(body, 'tr', undefined, end[1]);
     add(row, 'td', String(step[0]));
+    var outcome = end[0] + (trace && trace[1] === 3 ? ': ' + trace[8] : '');
+    add(row, 'td', outcome, 'outcome ' + end[2]);
     add(row, 'td', step[2]);
     add(row, 'td', step[3]);
     add(row, 'td', step[4]);
@@ -237,8 +242,6 @@ const char* const report_page_after_data = R"page(</script>
     add(row, 'td', trace && isCall && trace[4] ? trace[4] + ' = ' + quoted(trace[5]) : '');
     add(row, 'td', trace && trace[6] ? (isCall ? 'returns ' : '') + trace[6] : '');
     add(row, 'td', trace && trace[7] ? (isCall ? 'returned ' : '') + trace[7] : '');
-    var outcome = end[0] + (trace && trace[1] === 3 ? ': ' + trace[8] : '');
-    add(row, 'td', outcome, 'outcome ' + (trace && trace[1] === 2 ? 'o-missed' : trace && trace[1] === 1 ? 'o-met' : ''));
   }
 
   // #machine-N opens machine N; anything else shows the fleet (one machine alone: opened).

@@ -17,7 +17,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import Select
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 HOSTSIM, SOURCE, VISA, WORK = sys.argv[1:5]
 
@@ -82,6 +82,12 @@ def visible_names(driver):
     rows = driver.find_elements(By.CSS_SELECTOR, '#fleet-rows .row')
     return [row.find_element(By.CSS_SELECTOR, 'a').get_attribute('textContent')
             for row in rows if row.is_displayed()]
+
+
+def shown(driver, view):
+    """Waits for the view a link or the back button opens: the page changes it on hashchange,
+    which comes after the click returns."""
+    WebDriverWait(driver, 10).until(lambda _: driver.find_element(By.ID, view).is_displayed())
 
 
 def choose(driver, select_id, value):
@@ -174,6 +180,7 @@ def check(driver, case, report, failures):
                  if a.get_attribute('textContent') == case['open']]
         expect(f'a link to {case["open"]}', len(links), 1)
         links[0].click()
+        shown(driver, 'machine-view')
         expect('machine opened', driver.find_element(By.ID, 'machine-name').get_attribute('textContent'),
                case['open'])
         cells = [cell.get_attribute('textContent') for cell in driver.find_elements(By.CSS_SELECTOR, '#steps td')]
@@ -185,7 +192,7 @@ def check(driver, case, report, failures):
             expect(f'described as {wanted!r}', wanted in facts, True)
         driver.save_screenshot(os.path.join(WORK, case['name'].replace(' ', '-') + '-machine.png'))
         driver.back()
-        expect('back to the fleet', driver.find_element(By.ID, 'fleet-view').is_displayed(), True)
+        shown(driver, 'fleet-view')
         driver.save_screenshot(os.path.join(WORK, case['name'].replace(' ', '-') + '.png'))
 
     def nothing_ran():
