@@ -17,8 +17,9 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'fleet_outputs'))
+from chromium import start_chromium  # noqa: E402 (the test's own browser, found beside the test)
 
 EXAMPLES = os.path.join('examples', 'fleet')
 SHOWN = 'QUENDRIX_VERSION,STROVANE_VERSION,PELLWARD_VERSION,DRIVER_VERSION,INSTRUMENTS'
@@ -29,16 +30,6 @@ def make_fleet(folder, machines):
     for i in range(machines):
         example = examples[i % len(examples)]
         os.symlink(os.path.abspath(os.path.join(EXAMPLES, example)), os.path.join(folder, f'm{i:05d}-{example}'))
-
-
-def open_browser(profile):
-    options = webdriver.ChromeOptions()
-    options.binary_location = '/usr/bin/chromium'
-    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                 '--disable-quic', '--window-size=1400,900', f'--user-data-dir={profile}'):
-        options.add_argument(flag)
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
 def main():
@@ -61,7 +52,7 @@ def main():
               f'report {os.path.getsize(report) / 1e6:.1f} MB')
         loads, layouts = [], []
         with tempfile.TemporaryDirectory() as profile:
-            driver = open_browser(profile)
+            driver = start_chromium(profile)
             try:
                 for _ in range(arguments.openings):
                     driver.get('about:blank')

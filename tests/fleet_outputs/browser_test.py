@@ -13,11 +13,12 @@ import subprocess
 import sys
 import tempfile
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
+
+sys.dont_write_bytecode = True  # nothing written into the source tree
+from chromium import start_chromium  # noqa: E402
 
 HOSTSIM, SOURCE, VISA, WORK = sys.argv[1:5]
 
@@ -65,17 +66,6 @@ def run_hostsim(folder, report, *arguments):
                          capture_output=True, text=True)
     if run.returncode not in (0, 1) or not os.path.exists(report):
         sys.exit(f'hostsim {" ".join(arguments)} failed ({run.returncode}):\n{run.stderr}')
-
-
-def start_browser(profile):
-    options = webdriver.ChromeOptions()
-    options.binary_location = '/usr/bin/chromium'
-    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                 '--disable-quic', '--window-size=1600,900', f'--user-data-dir={profile}'):
-        options.add_argument(flag)
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
 def visible_names(driver):
@@ -218,7 +208,7 @@ def main():
         script.write(HOSTILE_SCRIPT)
     failures = []
     with tempfile.TemporaryDirectory() as profile:
-        driver = start_browser(profile)
+        driver = start_chromium(profile)
         try:
             for case in CASES:
                 report = os.path.join(WORK, case['name'].replace(' ', '-') + '.html')
