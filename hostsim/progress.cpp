@@ -32,7 +32,9 @@ void Progress::update(std::size_t done) {
     const std::string line = "hostsim: " + progress_text(done, total_, elapsed);
     if (line == line_) return;
     // The count and the time only grow, and the line with them: each covers the one before.
-    out_ << '\r' << line << std::flush;
+    // The cursor waits at the line's start, so that a warning a machine's process writes
+    // meanwhile covers the line rather than running on from its end.
+    out_ << '\r' << line << '\r' << std::flush;
     line_ = line;
 }
 
