@@ -44,7 +44,10 @@ bool fits_a_report(char32_t code_point) {
 }  // namespace
 
 std::string report_text(const std::string& terminal_text) {
-    const std::string utf8 = host::terminal_to_utf8(terminal_text);
+    return fit_for_report(host::terminal_to_utf8(terminal_text));
+}
+
+std::string fit_for_report(const std::string& utf8) {
     std::string text;
     text.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {

@@ -6,9 +6,12 @@
 
 namespace hostsim {
 
-// The simulator's text (the terminal's) as UTF-8 that XML and HTML can hold: every byte that
-// starts no well-formed UTF-8 character, every control character but tab, line feed and
-// carriage return, and U+FFFE and U+FFFF, each become U+FFFD.
+// The simulator's text (the terminal's) as UTF-8 that XML and HTML can hold: converted to
+// UTF-8, then fit_for_report().
 std::string report_text(const std::string& terminal_text);
+
+// UTF-8 text with every byte that starts no well-formed UTF-8 character, every control
+// character but tab, line feed and carriage return, and U+FFFE and U+FFFF, each as U+FFFD.
+std::string fit_for_report(const std::string& utf8);
 
 }  // namespace hostsim

@@ -106,12 +106,17 @@ CASES = [
         'missed': ['clean.reg', 'minimum', 'newer', 'old'],
         'worst_first': ['clean.reg', 'old', 'newer', 'minimum', 'japanese', 'sample', 'sample-64'],
         'search': ('SAMPLE', ['sample', 'sample-64']),
+        'kinds': {'japanese': ['32-bit', '932'], 'sample-64': ['64-bit', '1252']},
         'open': 'old',
         # Cells of the opened machine's step table that must be there, whole.
         'step_cells': ['call vantrel GetRegKeys into REGISTRY_KEYS expect 1', 'GetRegKeys',
-                       'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
-                       'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)',
                        'QUENDRIX_VERSION = "6.0"', 'QUENDRIX_VERSION = "5.0"', 'returns 0', 'returned 1'],
+        # The variables each call's export read, by line.
+        'reads': {15: 'REGISTRY_VIEW (not set)', 21: 'STRING_1 = "5.0"\nSTRING_2 = "5.5"',
+                  30: 'DRIVER_PATH = "examples/sample_driver.h"',
+                  38: 'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
+                      'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)',
+                  43: 'REGISTRY_KEYS = "5.0\\r"\nREGISTRY_SEL = "AC"', 73: ''},
         'facts': [],
         'hostile': [],
     },
@@ -125,9 +130,11 @@ CASES = [
         'missed': [COMMENT, IMG + '.reg'],
         'worst_first': [SVG, COMMENT, IMG + '.reg'],
         'search': ('svg', [SVG]),
+        'kinds': {COMMENT: ['32-bit', '1252'], SVG: ['', '']},
         'open': COMMENT,
         'step_cells': [f'expect SUBKEY={EXPECTED}', f'SUBKEY = "{EXPECTED}"', f'SUBKEY = "{COMMENT}"',
                        f'INSTRUMENTS = "{INSTRUMENT}"'],
+        'reads': {4: 'REGISTRY_KEY = "SOFTWARE\\\\Hostile"\nREGISTRY_ITER = "0"\nREGISTRY_VIEW (not set)'},
         'facts': [DESCRIBED],
         'hostile': [IMG + '.reg', COMMENT, SVG, f'"{SCRIPT_CLOSE}"', f'"{INSTRUMENT}"'],
     },
@@ -148,6 +155,11 @@ def check(driver, case, report, failures):
         expect('expectation cells', len(cells), case['expectation_columns'])
         expect('cells titled with their script line',
                all(cell.get_attribute('title').startswith('line ') for cell in cells), True)
+        for name, wanted in case['kinds'].items():
+            row = next(row for row in driver.find_elements(By.CSS_SELECTOR, '#fleet-rows .row')
+                       if row.find_element(By.CSS_SELECTOR, 'a').get_attribute('textContent') == name)
+            cells = row.find_elements(By.CSS_SELECTOR, '[role=cell]')
+            expect(f'{name}: kind and code page', [cell.get_attribute('textContent') for cell in cells[1:3]], wanted)
         page_text = driver.find_element(By.ID, 'fleet').get_attribute('textContent')
         for text in case['hostile']:
             expect(f'shown as text: {text}', text in page_text, True)
@@ -176,6 +188,12 @@ def check(driver, case, report, failures):
         cells = [cell.get_attribute('textContent') for cell in driver.find_elements(By.CSS_SELECTOR, '#steps td')]
         for wanted in case['step_cells']:
             expect(f'step cell {wanted!r}', wanted in cells, True)
+        reads = {}
+        for row in driver.find_elements(By.CSS_SELECTOR, '#steps tbody tr'):
+            line_and_reads = [cell.get_attribute('textContent') for cell in row.find_elements(By.TAG_NAME, 'td')]
+            reads[int(line_and_reads[0])] = line_and_reads[5]
+        for line, wanted in case['reads'].items():
+            expect(f'variables read on line {line}', reads.get(line), wanted)
         facts = [cell.get_attribute('textContent')
                  for cell in driver.find_elements(By.CSS_SELECTOR, '#machine-facts td')]
         for wanted in case['facts']:
