@@ -111,12 +111,13 @@ CASES = [
         # Cells of the opened machine's step table that must be there, whole.
         'step_cells': ['call vantrel GetRegKeys into REGISTRY_KEYS expect 1', 'GetRegKeys',
                        'QUENDRIX_VERSION = "6.0"', 'QUENDRIX_VERSION = "5.0"', 'returns 0', 'returned 1'],
-        # The variables each call's export read, by line.
-        'reads': {15: 'REGISTRY_VIEW (not set)', 21: 'STRING_1 = "5.0"\nSTRING_2 = "5.5"',
-                  30: 'DRIVER_PATH = "examples/sample_driver.h"',
-                  38: 'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
-                      'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)',
-                  43: 'REGISTRY_KEYS = "5.0\\r"\nREGISTRY_SEL = "AC"', 73: ''},
+        # By line: the step's outcome and the variables its export read.
+        'lines': {14: ('ran', ''), 15: ('met', 'REGISTRY_VIEW (not set)'), 16: ('missed', ''),
+                  21: ('missed', 'STRING_1 = "5.0"\nSTRING_2 = "5.5"'),
+                  30: ('met', 'DRIVER_PATH = "examples/sample_driver.h"'),
+                  38: ('met', 'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
+                              'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)'),
+                  43: ('met', 'REGISTRY_KEYS = "5.0\\r"\nREGISTRY_SEL = "AC"'), 73: ('met', '')},
         'facts': [],
         'hostile': [],
     },
@@ -134,7 +135,8 @@ CASES = [
         'open': COMMENT,
         'step_cells': [f'expect SUBKEY={EXPECTED}', f'SUBKEY = "{EXPECTED}"', f'SUBKEY = "{COMMENT}"',
                        f'INSTRUMENTS = "{INSTRUMENT}"'],
-        'reads': {4: 'REGISTRY_KEY = "SOFTWARE\\\\Hostile"\nREGISTRY_ITER = "0"\nREGISTRY_VIEW (not set)'},
+        'lines': {3: ('ran', ''), 4: ('met', 'REGISTRY_KEY = "SOFTWARE\\\\Hostile"\nREGISTRY_ITER = "0"\nREGISTRY_VIEW (not set)'),
+                  5: ('missed', '')},
         'facts': [DESCRIBED],
         'hostile': [IMG + '.reg', COMMENT, SVG, f'"{SCRIPT_CLOSE}"', f'"{INSTRUMENT}"'],
     },
@@ -188,12 +190,12 @@ def check(driver, case, report, failures):
         cells = [cell.get_attribute('textContent') for cell in driver.find_elements(By.CSS_SELECTOR, '#steps td')]
         for wanted in case['step_cells']:
             expect(f'step cell {wanted!r}', wanted in cells, True)
-        reads = {}
+        steps = {}
         for row in driver.find_elements(By.CSS_SELECTOR, '#steps tbody tr'):
-            line_and_reads = [cell.get_attribute('textContent') for cell in row.find_elements(By.TAG_NAME, 'td')]
-            reads[int(line_and_reads[0])] = line_and_reads[5]
-        for line, wanted in case['reads'].items():
-            expect(f'variables read on line {line}', reads.get(line), wanted)
+            cells = [cell.get_attribute('textContent') for cell in row.find_elements(By.TAG_NAME, 'td')]
+            steps[int(cells[0])] = (cells[1], cells[5])  # outcome, variables read
+        for line, wanted in case['lines'].items():
+            expect(f'line {line}: outcome and variables read', steps.get(line), wanted)
         facts = [cell.get_attribute('textContent')
                  for cell in driver.find_elements(By.CSS_SELECTOR, '#machine-facts td')]
         for wanted in case['facts']:
