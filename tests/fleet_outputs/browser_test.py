@@ -109,15 +109,22 @@ CASES = [
         'kinds': {'japanese': ['32-bit', '932'], 'sample-64': ['64-bit', '1252']},
         'open': 'old',
         # Cells of the opened machine's step table that must be there, whole.
-        'step_cells': ['call vantrel GetRegKeys into REGISTRY_KEYS expect 1', 'GetRegKeys',
-                       'QUENDRIX_VERSION = "6.0"', 'QUENDRIX_VERSION = "5.0"', 'returns 0', 'returned 1'],
-        # By line: the step's outcome and the variables its export read.
-        'lines': {14: ('ran', ''), 15: ('met', 'REGISTRY_VIEW (not set)'), 16: ('missed', ''),
-                  21: ('missed', 'STRING_1 = "5.0"\nSTRING_2 = "5.5"'),
-                  30: ('met', 'DRIVER_PATH = "examples/sample_driver.h"'),
-                  38: ('met', 'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
-                              'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)'),
-                  43: ('met', 'REGISTRY_KEYS = "5.0\\r"\nREGISTRY_SEL = "AC"'), 73: ('met', '')},
+        # Steps of the opened machine by line: cells by column, whole.
+        'lines': {
+            14: {'Outcome': 'ran', 'Variables read': ''},
+            15: {'Outcome': 'met', 'Library': 'vantrel', 'Export': '_GetZelk@4', 'Variables read': 'REGISTRY_VIEW (not set)',
+                 'Returned': '1', 'Answer': 'PELLWARD_VERSION = "3.10"', 'Expected': 'returns 1', 'Came back': 'returned 1'},
+            16: {'Outcome': 'missed', 'Step': 'expect PELLWARD_VERSION=3.2', 'Expected': 'PELLWARD_VERSION = "3.2"',
+                 'Came back': 'PELLWARD_VERSION = "3.10"'},
+            21: {'Outcome': 'missed', 'Variables read': 'STRING_1 = "5.0"\nSTRING_2 = "5.5"', 'Returned': '0'},
+            26: {'Outcome': 'met', 'Expected': 'returns 0', 'Came back': 'returned 0'},
+            30: {'Outcome': 'met', 'Variables read': 'DRIVER_PATH = "examples/sample_driver.h"'},
+            38: {'Step': 'call vantrel GetRegKeys into REGISTRY_KEYS expect 1',
+                 'Variables read': 'REGISTRY_KEY = "SOFTWARE\\\\Korvalis\\\\Runtime"\nREGISTRY_MIN = "5.0"\n'
+                                   'REGISTRY_CRT = "Path"\nREGISTRY_VIEW (not set)'},
+            43: {'Variables read': 'REGISTRY_KEYS = "5.0\\r"\nREGISTRY_SEL = "AC"'},
+            73: {'Export': 'GetHW', 'Variables read': ''},
+        },
         'facts': [],
         'hostile': [],
     },
@@ -133,10 +140,14 @@ CASES = [
         'search': ('svg', [SVG]),
         'kinds': {COMMENT: ['32-bit', '1252'], SVG: ['', '']},
         'open': COMMENT,
-        'step_cells': [f'expect SUBKEY={EXPECTED}', f'SUBKEY = "{EXPECTED}"', f'SUBKEY = "{COMMENT}"',
-                       f'INSTRUMENTS = "{INSTRUMENT}"'],
-        'lines': {3: ('ran', ''), 4: ('met', 'REGISTRY_KEY = "SOFTWARE\\\\Hostile"\nREGISTRY_ITER = "0"\nREGISTRY_VIEW (not set)'),
-                  5: ('missed', '')},
+        'lines': {
+            3: {'Outcome': 'ran'},
+            4: {'Outcome': 'met', 'Variables read': 'REGISTRY_KEY = "SOFTWARE\\\\Hostile"\nREGISTRY_ITER = "0"\n'
+                                                    'REGISTRY_VIEW (not set)', 'Answer': f'SUBKEY = "{COMMENT}"'},
+            5: {'Outcome': 'missed', 'Step': f'expect SUBKEY={EXPECTED}', 'Expected': f'SUBKEY = "{EXPECTED}"',
+                'Came back': f'SUBKEY = "{COMMENT}"'},
+            6: {'Answer': f'INSTRUMENTS = "{INSTRUMENT}"'},
+        },
         'facts': [DESCRIBED],
         'hostile': [IMG + '.reg', COMMENT, SVG, f'"{SCRIPT_CLOSE}"', f'"{INSTRUMENT}"'],
     },
@@ -187,15 +198,14 @@ def check(driver, case, report, failures):
         shown(driver, 'machine-view')
         expect('machine opened', driver.find_element(By.ID, 'machine-name').get_attribute('textContent'),
                case['open'])
-        cells = [cell.get_attribute('textContent') for cell in driver.find_elements(By.CSS_SELECTOR, '#steps td')]
-        for wanted in case['step_cells']:
-            expect(f'step cell {wanted!r}', wanted in cells, True)
+        columns = [cell.get_attribute('textContent') for cell in driver.find_elements(By.CSS_SELECTOR, '#steps th')]
         steps = {}
         for row in driver.find_elements(By.CSS_SELECTOR, '#steps tbody tr'):
-            cells = [cell.get_attribute('textContent') for cell in row.find_elements(By.TAG_NAME, 'td')]
-            steps[int(cells[0])] = (cells[1], cells[5])  # outcome, variables read
+            cells = dict(zip(columns, (cell.get_attribute('textContent') for cell in row.find_elements(By.TAG_NAME, 'td'))))
+            steps[int(cells['Line'])] = cells
         for line, wanted in case['lines'].items():
-            expect(f'line {line}: outcome and variables read', steps.get(line), wanted)
+            shown_cells = {column: steps.get(line, {}).get(column) for column in wanted}
+            expect(f'line {line}', shown_cells, wanted)
         facts = [cell.get_attribute('textContent')
                  for cell in driver.find_elements(By.CSS_SELECTOR, '#machine-facts td')]
         for wanted in case['facts']:
