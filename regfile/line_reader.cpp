@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "text/code_page.h"
+#include "text/utf8.h"
 
 namespace regfile {
 namespace {
@@ -33,28 +34,6 @@ const char* MemorySource::in_memory(std::uint64_t offset) const {
     return bytes_.data() + std::min<std::uint64_t>(offset, bytes_.size());
 }
 
-namespace {
-
-void append_utf8(unsigned code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-}  // namespace
-
 void utf16_to_utf8(std::string_view bytes, std::string& out) {
     const std::size_t units = bytes.size() / 2;
     const std::size_t start = out.size();
@@ -79,7 +58,7 @@ void utf16_to_utf8(std::string_view bytes, std::string& out) {
         } else if (high || low_surrogate(code)) {
             code = 0xFFFD;
         }
-        append_utf8(code, out);
+        utf8::append(code, out);
     }
 }
 

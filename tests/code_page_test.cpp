@@ -1,7 +1,8 @@
 // The exports under each ANSI code page: registry names and values, DRIVER_PATH folders and
 // header comments holding double-byte characters whose second byte is a backslash (5C), an
-// '_' or an ASCII letter, in 932, 936, 949 and 950, and 1252 with ™ and – as the control.
-// The text of a row is written here in UTF-8 and handed to the libraries in the row's code
+// '_' or an ASCII letter, in 932, 936, 949 and 950, and 1252 with ™ and – as the control;
+// names of characters a code page lacks, read as Windows' best fit or "?" (the answers are
+// Wine's); and UTF-8 itself, 65001. The text of a row is written here in UTF-8 and handed to the libraries in the row's code
 // page. Natively the stand-in models each row's code page; on Windows a row runs only where
 // the system's code page is the row's (under Wine: the locale the tests run in).
 #include <gtest/gtest.h>
@@ -67,6 +68,12 @@ HeaderFile header_with(const std::string& character) {
 
 const std::vector<std::pair<std::string, std::string>> driver_path = {{"DRIVER_PATH", "header.h"}};
 
+// GetRegKey on the one subkey, named name: the name as the ANSI registry functions hand it
+// over. expected holds only characters of the code page, so it is handed over as it is.
+CodePageCase name_as_read(const char* label, unsigned code_page, const std::string& name, const char* expected) {
+    return {label, code_page, subkeys({{name, "a"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}}, "GetRegKey", expected};
+}
+
 std::vector<std::pair<std::string, std::string>> driver_in(const std::string& folder) {
     return {{"DRIVER_PATH", folder + "\\header.h"}};
 }
@@ -96,8 +103,8 @@ const CodePageCase code_page_cases[] = {
     {"cp950_key_path_and_value_name", 950, subkeys({{"1.0", "a"}, {"2.0", "b"}}, key + "\\功", "山"),
      listing(key + "\\功", "山"), "GetRegKeys", "2.0\r1.0\r"},
     {"cp936_subkey_by_index", 936, subkeys({{"乗", "a"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}}, "GetRegKey", "乗"},
-    // Names and values the code page lacks read as "?": such a name opens nothing, and two
-    // such values are one.
+    // Characters the code page lacks, with no best fit, read as "?": such a name opens
+    // nothing, and two such values are one.
     {"cp1252_name_outside_code_page", 1252, subkeys({{"5.0", "a"}, {"表", "b"}}), listing(), "GetRegKeys", "5.0\r"},
     {"cp1252_name_outside_read_as_question_mark", 1252, subkeys({{"表", "b"}}), {{"REGISTRY_KEY", key}, {"REGISTRY_ITER", "0"}},
      "GetRegKey", "?"},
@@ -133,6 +140,31 @@ const CodePageCase code_page_cases[] = {
     {"cp949_driver_folder", 949, "", driver_in("갂"), "GetDriverVer", "2.014", 1, {"갂/header.h", header_with("갂").text}},
     {"cp950_driver_folder", 950, "", driver_in("功"), "GetDriverVer", "2.014", 1, {"功/header.h", header_with("于").text}},
     {"cp1252_driver_folder", 1252, "", driver_in("Pro™"), "GetDriverVer", "2.014", 1, {"Pro™/header.h", header_with("™").text}},
+    // A character the code page lacks reads as Windows' best fit where it has one, else "?"
+    // (a character beyond U+FFFF is two UTF-16 units, "??"); one the page holds stays itself.
+    name_as_read("cp1252_best_fit_fullwidth", 1252, "６.０ ＡａＢ－（）", "6.0 AaB-()"),
+    name_as_read("cp1252_best_fit_latin_marks", 1252, "āłőřșğİčęŁ", "alor?gIceL"),
+    name_as_read("cp1252_best_fit_cyrillic", 1252, "Дж", "??"),
+    name_as_read("cp1252_best_fit_greek", 1252, "αβΓΔΩπΣ", "aßG?OpS"),
+    name_as_read("cp1252_best_fit_beyond_bmp", 1252, "A😀", "A??"),
+    name_as_read("cp932_best_fit_symbols", 932, "™–©®¥", "??cR\\"),
+    name_as_read("cp932_best_fit_latin_marks", 932, "éüßāł", "eus??"),
+    name_as_read("cp932_fullwidth_kept", 932, "６.０ Ａ", "６.０ Ａ"),
+    name_as_read("cp936_best_fit_symbols", 936, "™–©", "?–?"),
+    name_as_read("cp936_best_fit_latin_marks", 936, "āéłß", "āé??"),
+    name_as_read("cp936_fullwidth_kept", 936, "６.０ Ａ", "６.０ Ａ"),
+    {"cp1252_product_version_best_fit", 1252, subkeys({{"5.0", "a"}, {"６.０", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"), {},
+     "GetQuendrix", "6.0"},
+    // UTF-8 as the code page: no byte of a character beyond ASCII is an ASCII letter, so
+    // none is folded or selects, and every byte counts as a character of its own.
+    {"cp65001_bytes_never_folded", 65001,
+     subkeys({{"1.0", "C:\\\\é"}, {"2.0", "C:\\\\É"}, {"3.0", "C:\\\\ア\\\\A"}, {"4.0", "C:\\\\ア\\\\a"}}), listing(),
+     "GetRegKeys", "4.0\r2.0\r1.0\r"},
+    {"cp65001_selection_bytes_no_letters", 65001, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "ÁA"}}, "MapRegKeys",
+     "a&"},
+    {"cp65001_product_version_without_letter", 65001,
+     subkeys({{"5.0", "a"}, {"6.0 é", "b"}, {"7.0b", "c"}}, "SOFTWARE\\Korvalis\\Quendrix"), {}, "GetQuendrix", "6.0 é"},
+    {"cp65001_driver_folder", 65001, "", driver_in("表"), "GetDriverVer", "2.014", 1, {"表/header.h", header_with("表").text}},
 };
 
 // The text in the machine's code page.

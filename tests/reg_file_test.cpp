@@ -64,6 +64,19 @@ const ValueCase value_cases[] = {
     {"regedit4_double_byte_string", v4 + "\"\x83\x70\x83\x58\"=\"C:\\\\\x95\x5C\"\n", "パス", 1,
      {'C', ':', '\\', 0xE8, 0xA1, 0xA8, 0}, 932},
     {"regedit4_expandable_in_code_page", v4 + "\"E\"=hex(2):95,5c,00\n", "E", 2, {0xE8, 0xA1, 0xA8, 0}, 932},
+    {"regedit4_thai_code_page", v4 + "\"S\"=\"\xA1\"\n", "S", 1, {0xE0, 0xB8, 0x81, 0}, 874},
+    // In 65001 an ANSI file is UTF-8: U+0080, é, 表, 한, an emoji and U+40000 stay as they
+    // are; an overlong form, an encoded surrogate, FF and a sequence cut short are one U+FFFD
+    // each for the longest start of a sequence they hold.
+    {"regedit4_utf8_code_page", v4 + "\"S\"=\"\xC2\x80\xC3\xA9\xE8\xA1\xA8\xED\x95\x9C\xF0\x9F\x98\x80\xF1\x80\x80\x80\"\n",
+     "S", 1, {0xC2, 0x80, 0xC3, 0xA9, 0xE8, 0xA1, 0xA8, 0xED, 0x95, 0x9C, 0xF0, 0x9F, 0x98, 0x80, 0xF1, 0x80, 0x80, 0x80, 0},
+     65001},
+    {"regedit4_utf8_code_page_not_utf8", v4 + "\"S\"=\"\xC0\xAF\xED\xA0\x80\xFF\xE8\xA1x\"\n", "S", 1,
+     {0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD, 0xEF,
+      0xBF, 0xBD, 'x', 0},
+     65001},
+    // A code page without a table here: every byte beyond ASCII is U+FFFD, none misread.
+    {"ansi_file_in_code_page_without_table", v5 + "\"S\"=\"A\x99\"\r\n", "S", 1, {'A', 0xEF, 0xBF, 0xBD, 0}, 437},
     {"utf8_byte_order_mark", "\xEF\xBB\xBF" + v5 + "\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},
     {"dword_of_nines", v5 + "\"N\"=dword:99999999\r\n", "N", 4, {0x99, 0x99, 0x99, 0x99}},
     {"comment_line_passed_over", v5 + "; a comment\r\n\"S\"=\"x\"\r\n", "S", 1, {'x', 0}},

@@ -105,8 +105,8 @@ std::string shown_machine_kind() {
 bool state_code_page(const std::string& number, std::string& error) {
     default_code_page = read_code_page(number);
     if (default_code_page == 0) {
-        error = "the code page is a number that iconv knows as CP<number> (932, 936, 949, 950, 1252, ...), not '" +
-                number + "'";
+        error = "the code page is that of a Windows machine (874, 932, 936, 949, 950, 1250 to 1258, or 65001 for "
+                "UTF-8), not '" + number + "'";
         return false;
     }
     show_code_page(default_code_page);

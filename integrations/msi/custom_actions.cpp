@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "hostcall/host_call.h"
+#include "integrations/msi/custom_actions.h"
 #include "integrations/msi/queries.h"
 #include "platform/calling_convention.h"
 
@@ -63,12 +64,40 @@ void copy_into_slot(char* slot, std::size_t width, const char* text) {
     slot[length] = '\0';
 }
 
-// Reads a property into a slot of the given width. A longer value is cut to the slot, as
-// every host's slot cuts it; a missing property reads as "", as a missing variable does.
+// Reads the whole property, length characters, into storage of its own and copies its start
+// into the slot. False when there is no storage, or the property did not fit after all;
+// length then holds what MsiGetPropertyA last asked for.
+bool copy_start_of_property(MSIHANDLE session, const char* name, char* slot, std::uint32_t width, DWORD& length) {
+    if (length >= MAXDWORD - 1) return false;
+    DWORD size = length + 1;
+    char* whole = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size));
+    if (whole == nullptr) return false;
+    const UINT status = MsiGetPropertyA(session, name, whole, &size);
+    if (status == ERROR_SUCCESS) copy_into_slot(slot, width, whole);
+    HeapFree(GetProcessHeap(), 0, whole);
+    length = size;
+    return status == ERROR_SUCCESS;
+}
+
+// A property longer than its slot. MsiGetPropertyA promises nothing of what a buffer too
+// small holds afterwards (Wine fills it with the value's start; Windows may leave the last
+// action's value there), so the value is read again, whole, and cut to the slot as every
+// host's slot cuts it: a query that reads it whole then refuses it, as from any host. Should
+// that fail too, the slot is filled to its width, which such a query refuses all the same.
+void read_overlong_property(MSIHANDLE session, const char* name, char* slot, std::uint32_t width, DWORD length) {
+    std::memset(slot, '?', width - 1);
+    slot[width - 1] = '\0';
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (copy_start_of_property(session, name, slot, width, length)) return;
+    }
+}
+
+// Reads a property into a slot of the given width. A longer value is cut to the slot; a
+// missing property reads as "", as a missing variable does.
 void read_property(MSIHANDLE session, const char* name, char* slot, std::uint32_t width) {
     DWORD size = width;
     const UINT status = MsiGetPropertyA(session, name, slot, &size);
-    if (status == ERROR_MORE_DATA) slot[width - 1] = '\0';
+    if (status == ERROR_MORE_DATA) read_overlong_property(session, name, slot, width, size);
     else if (status != ERROR_SUCCESS) slot[0] = '\0';
 }
 
@@ -134,7 +163,6 @@ const Action get_hw{GetHW, {}, list_width, true};
 
 }  // namespace
 
-// The custom actions, exported under the exports' names by vantrel_msi.def.
 EXPORT_ABI UINT STDCALL_ABI GetQuendrixAction(MSIHANDLE session) { return run(session, get_quendrix); }
 EXPORT_ABI UINT STDCALL_ABI GetWexoAction(MSIHANDLE session) { return run(session, get_wexo); }
 EXPORT_ABI UINT STDCALL_ABI GetZelkAction(MSIHANDLE session) { return run(session, get_zelk); }
