@@ -10,8 +10,9 @@ namespace hostsim {
 // UTF-8, then fit_for_report().
 std::string report_text(const std::string& terminal_text);
 
-// UTF-8 text with every byte that starts no well-formed UTF-8 character, every control
-// character but tab, line feed and carriage return, and U+FFFE and U+FFFF, each as U+FFFD.
-std::string fit_for_report(const std::string& utf8);
+// UTF-8 text with bytes that are not UTF-8 (one U+FFFD for the longest start of a sequence
+// they hold), every control character but tab, line feed and carriage return, and U+FFFE and
+// U+FFFF, each as U+FFFD.
+std::string fit_for_report(const std::string& text);
 
 }  // namespace hostsim
