@@ -30,12 +30,21 @@ struct TaskResult {
 // What a task calls to hand text to the caller; what is sent before a crash still arrives.
 using Send = std::function<void(const std::string& text)>;
 
+// Told, in the caller's process, how many tasks have ended so far.
+using Progress = std::function<void(std::size_t ended)>;
+
 // Runs task(i, send) for every i below count, at most jobs at a time (0: one per processor
 // this process may run on), and stops any that takes longer than time_limit_seconds. The
-// results are in task order. False, with the reason in error and no task run, where tasks
-// cannot run in processes of their own.
+// results are in task order. progress, when given, is called each time a task ends and at
+// least once a second while tasks run. False, with the reason in error and no task run,
+// where tasks cannot run in processes of their own.
 bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
                const std::function<void(std::size_t index, const Send& send)>& task,
-               std::vector<TaskResult>& results, std::string& error);
+               std::vector<TaskResult>& results, std::string& error, const Progress& progress = {});
+
+// True in a process started to run one task of its parent's (on Windows, where a task's
+// process is this program started again and gets as far as its parent did): such a process
+// writes no results and shows no progress of its own. Never true where children are forked.
+bool runs_a_parents_task();
 
 }  // namespace host

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -221,19 +220,6 @@ void copy_files(const fs::path& folder, const Script& script, Failures& failures
         if (!failed) fs::copy_file(path, target, fs::copy_options::overwrite_existing, failed);
         if (failed) failures.add(part, "cannot copy it to " + target.string() + ": " + failed.message());
     }
-}
-
-std::string utc_now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    std::ostringstream text;
-    text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
-    return text.str();
 }
 
 void write_description(const fs::path& folder, const host::MachineFacts& machine, const std::string& taken,

@@ -186,13 +186,14 @@ DWORD milliseconds_to_wait(const std::vector<Running>& running) {
 
 bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
                const std::function<void(std::size_t index, const Send& send)>& task,
-               std::vector<TaskResult>& results, std::string&) {
+               std::vector<TaskResult>& results, std::string&, const Progress& progress) {
     std::size_t own_task = 0;
     if (task_of_this_process(count, own_task)) run_as_child(own_task, task);
 
     results.assign(count, TaskResult{});
     std::vector<Running> running;
     std::size_t next = 0;
+    std::size_t finished = 0;
     if (jobs == 0) {
         SYSTEM_INFO system{};
         GetSystemInfo(&system);
@@ -208,6 +209,7 @@ bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
             } else {
                 results[next].end = TaskResult::End::crashed;
                 results[next].reason = "no process could be started for it";
+                ++finished;
             }
             ++next;
         }
@@ -225,9 +227,16 @@ bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
             if (!ended && !late) continue;
             finish(each, result, late);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+            ++finished;
         }
+        // Every few milliseconds: progress redraws its line only when it reads otherwise.
+        if (progress) progress(finished);
     }
     return true;
+}
+
+bool runs_a_parents_task() {
+    return GetEnvironmentVariableW(task_variable, nullptr, 0) > 0;
 }
 
 }  // namespace host
