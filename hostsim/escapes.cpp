@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "host/registry_source.h"
 #include "text/characters.h"
 #include "text/code_page.h"
 
@@ -65,19 +66,17 @@ bool unescape(const std::string& text, std::string& out, const platform::LeadByt
 }
 
 std::string terminal_text(const std::string& machine_text) {
-    std::string text;
-    code_page::to_utf8(machine_text, code_page::machine_code_page(), text);
-    return text;
+    return host::machine_for_terminal(machine_text);
 }
 
 std::string shown(const std::string& machine_text) {
     return escape(terminal_text(machine_text));
 }
 
+// Escapes read with the lead bytes of the code page the text was converted to.
 bool typed(const std::string& typed_text, std::string& machine_text) {
-    std::string converted;
-    code_page::from_utf8(typed_text, code_page::machine_code_page(), converted);
-    return unescape(converted, machine_text, platform::ansi_lead_bytes());
+    return unescape(host::typed_for_machine(typed_text), machine_text,
+                    code_page::lead_bytes(code_page::machine_code_page()));
 }
 
 }  // namespace hostsim

@@ -15,17 +15,8 @@ using Cells = std::vector<std::string>;
 
 std::vector<int> expectation_lines(const Script& script) {
     std::vector<int> lines;
-    for (const Step& step : script.steps) {
-        if (states_expectation(step)) lines.push_back(step.line);
-    }
+    for (const Step& step : expectation_steps(script)) lines.push_back(step.line);
     return lines;
-}
-
-std::string verdict(const MachineRow& row) {
-    if (!row.error.empty()) return "error: " + row.error;
-    const auto missed = std::count(row.outcomes.begin(), row.outcomes.end(), Outcome::missed);
-    if (missed == 0) return "met";
-    return "missed " + std::to_string(missed) + " of " + std::to_string(row.outcomes.size());
 }
 
 char mark(Outcome outcome) {
@@ -123,6 +114,13 @@ void print_tsv(const Script& script, const std::vector<std::string>& shown, cons
 }
 
 }  // namespace
+
+std::string verdict(const MachineRow& row) {
+    if (!row.error.empty()) return "error: " + row.error;
+    const auto missed = std::count(row.outcomes.begin(), row.outcomes.end(), Outcome::missed);
+    if (missed == 0) return "met";
+    return "missed " + std::to_string(missed) + " of " + std::to_string(row.outcomes.size());
+}
 
 void print_fleet_table(const Script& script, const std::vector<std::string>& shown,
                        const std::vector<MachineRow>& rows, TableFormat format, std::ostream& out) {

@@ -34,13 +34,6 @@ private:
     int descriptor_;
 };
 
-// Nothing to read: what a file that cannot be opened gives.
-class NoBytes : public ByteSource {
-public:
-    std::size_t read_at(std::uint64_t, char*, std::size_t) const override { return 0; }
-    const char* in_memory(std::uint64_t) const override { return ""; }
-};
-
 }  // namespace
 
 std::shared_ptr<const Export> read_export_file(const std::string& path, ValueCheck check) {
@@ -48,9 +41,7 @@ std::shared_ptr<const Export> read_export_file(const std::string& path, ValueChe
     struct stat status {};
     if (descriptor < 0 || fstat(descriptor, &status) != 0) {
         if (descriptor >= 0) close(descriptor);
-        auto unreadable = std::make_shared<Export>(std::make_unique<NoBytes>(), 0, ValueCheck::when_asked);
-        unreadable->fail(0, "cannot read " + path);
-        return unreadable;
+        return unreadable_export(path);
     }
     const std::uint64_t size = S_ISREG(status.st_mode) ? static_cast<std::uint64_t>(status.st_size) : 0;
     return std::make_shared<const Export>(std::make_unique<FileSource>(descriptor), size, check);

@@ -1,52 +1,18 @@
-// The stand-in's indexed registries: a file is indexed again only when it has changed, told
-// by its identity and size and its times of change. A file modified within the last two
-// seconds is not trusted to show its next change that way, since file times advance in
-// coarse steps: it is indexed again at every call until it has been left alone that long.
+// The stand-in's indexed registries: a file is indexed again only when it has changed
+// (file_identity.h).
 #include "standin_registry/registry_cache.h"
-
-#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
-#include <ctime>
 #include <string>
 
+#include "standin_registry/file_identity.h"
 #include "test_hooks/registry_text.h"
 #include "regfile/export_file.h"
 #include "text/code_page.h"
 
 namespace standin_registry {
 namespace {
-
-constexpr std::time_t settle_seconds = 2;
-
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-};
-
-bool same_time(const timespec& left, const timespec& right) {
-    return left.tv_sec == right.tv_sec && left.tv_nsec == right.tv_nsec;
-}
-
-bool same_file(const FileIdentity& left, const FileIdentity& right) {
-    return left.device == right.device && left.inode == right.inode && left.size == right.size &&
-           same_time(left.modified, right.modified) && same_time(left.changed, right.changed);
-}
-
-bool identify(const char* path, FileIdentity& identity) {
-    struct stat status {};
-    if (stat(path, &status) != 0) return false;
-    identity = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
-    return true;
-}
-
-bool settled(const FileIdentity& identity) {
-    return identity.modified.tv_sec + settle_seconds < std::time(nullptr);
-}
 
 // A registry without keys: no source, or one that is not a registry file (which has no
 // keys either, since it is refused at its header).
@@ -84,7 +50,7 @@ Snapshot file_snapshot(const std::string& path, regfile::ValueCheck check) {
     if (!found && !checked) return empty_registry();
     CachedFile* cached = cached_file(path);
     // An ANSI export reads differently in another code page.
-    if (!checked && cached != nullptr && same_file(cached->identity, identity) &&
+    if (!checked && cached != nullptr && cached->identity == identity &&
         cached->snapshot->code_page() == code_page::machine_code_page()) {
         return cached->snapshot;
     }

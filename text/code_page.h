@@ -13,8 +13,9 @@ namespace code_page {
 // The Western default, and what the stand-in models unless it is told otherwise.
 constexpr unsigned western = 1252;
 
-// The machine's ANSI code page: on Windows the one the system reports; elsewhere the one the
-// stand-in models, VANTREL_CODE_PAGE (a number), 1252 when that is unset.
+// The machine's ANSI code page: the one the stand-in models, VANTREL_CODE_PAGE (a number),
+// when the host simulator states one; otherwise on Windows the one the system reports, and
+// elsewhere 1252.
 unsigned machine_code_page();
 
 // Whether the code page can be converted here (the stand-in: whether it has the code page's

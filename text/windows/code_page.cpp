@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace code_page {
@@ -29,8 +30,14 @@ void append_narrow(const std::wstring& wide, unsigned code_page, std::string& ou
 
 }  // namespace
 
+// The system's, unless the host simulator shows the stand-in libraries a machine of another
+// code page (VANTREL_CODE_PAGE, read through the C runtime that sets it).
 unsigned machine_code_page() {
-    return GetACP();
+    const char* stated = std::getenv("VANTREL_CODE_PAGE");
+    if (stated == nullptr || *stated == '\0') return GetACP();
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(stated, &end, 10);
+    return *end == '\0' && number > 0 && number < 65536 ? static_cast<unsigned>(number) : GetACP();
 }
 
 bool known(unsigned code_page) {
