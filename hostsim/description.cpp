@@ -38,13 +38,7 @@ std::string description_text(const host::MachineFacts& machine, const std::strin
 }
 
 std::string utc_now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
+    const std::tm utc = host::utc_calendar_time(std::time(nullptr));
     std::ostringstream text;
     text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
     return text.str();

@@ -103,7 +103,7 @@ void write_machine(const MachineRow& row, std::ostream& out) {
     {
         // Escaped as the fleet's table shows them, a line break as \r\n.
         JsonList values(machine.next("values"), '[', ']');
-        for (const std::string& value : row.values) values.next() << json_for_html(escape(value, no_lead_bytes));
+        for (const std::string& value : row.values) values.next() << json_for_html(escape(value));
     }
     machine.next("error") << json_for_html(row.error);
     {

@@ -268,13 +268,10 @@ fs::path make_partial(const fs::path& named, std::string& error) {
 // The parts, written into the partial folder; failures names each that could not be.
 void write_parts(const fs::path& partial, const SnapshotRequest& request, const Script& script,
                  const host::MachineFacts& machine, Failures& failures, std::ostream& errors) {
-    const std::tm utc = host::utc_calendar_time(std::time(nullptr));
-    std::ostringstream taken;
-    taken << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
     write_registry(partial, request.script.empty() ? nullptr : &script, failures, errors);
     write_instruments(partial, failures);
     copy_files(partial, script, failures, errors);
-    write_description(partial, machine, taken.str(), request.version, failures);
+    write_description(partial, machine, utc_now(), request.version, failures);
 }
 
 }  // namespace
