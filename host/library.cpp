@@ -2,6 +2,8 @@
 #include "host/library.h"
 
 #include "host/program_location.h"
+#include "host/registry_source.h"
+#include "host/standin_libraries.h"
 
 namespace host {
 namespace {
@@ -17,7 +19,9 @@ std::string undecorated(const std::string& name) {
 
 std::string resolve_library_path(const std::string& name_or_path) {
     if (name_or_path.find_first_of("/\\.") != std::string::npos) return name_or_path;
-    return host::executable_directory() + host::library_file_name(name_or_path);
+    // A machine that is an export is read by the stand-in builds alone.
+    if (showing_exports()) return standin_library_path(name_or_path);
+    return executable_directory() + library_file_name(name_or_path);
 }
 
 Library::Library(const std::string& path) : handle_(platform::load_library(path.c_str())) {}

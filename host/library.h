@@ -12,8 +12,8 @@ namespace host {
 
 using ExportFunction = std::int32_t(STDCALL_ABI*)(HostCallRecord*);
 
-// A bare name such as "vantrel" names this project's library beside the running program;
-// anything else is taken as a path.
+// A bare name such as "vantrel" names this project's library beside the running program
+// (its stand-in build while the machines shown are exports); anything else is a path.
 std::string resolve_library_path(const std::string& name_or_path);
 
 class Library {

@@ -7,6 +7,16 @@
 
 namespace host {
 
+// Makes the machines shown from now on registry exports, read by the stand-in builds of the
+// libraries (host/standin_libraries.h), as a fleet's machines are: natively every machine
+// is one; on Windows, where the libraries otherwise read this computer, from this call on.
+// False, with the reason in error, when the stand-in libraries are not where they belong.
+bool show_exports(std::string& error);
+
+// Whether the machines shown are exports: the functions below then stand in for a machine,
+// and a library named by its bare name is its stand-in build.
+bool showing_exports();
+
 // Makes the libraries loaded afterwards by this process see the registry described by
 // the .reg file at path. False, with a one-line reason in error, when the file cannot be
 // read or parsed, or when this platform reads its real registry instead. Lines of the
@@ -51,9 +61,10 @@ std::string shown_code_page();
 // reason in error, when the file holds no code page that can be converted.
 bool use_stated_code_page(const std::string& path, std::string& error);
 
-// Text typed at the terminal or in a script as the machine's code page holds it, and text
-// of the machine as the terminal shows it: natively the terminal's text is UTF-8; on Windows
-// both are the system's code page, and nothing is converted.
+// Text typed in a script or on the command line (UTF-8) as the machine's code page holds it,
+// and text of the machine as hostsim shows it (UTF-8), on every system: converted with the
+// shown machine's code page (code_page::machine_code_page(): on Windows the system's, unless
+// a fleet shows an export of another).
 std::string typed_for_machine(const std::string& typed);
 std::string machine_for_terminal(const std::string& text);
 

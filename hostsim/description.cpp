@@ -1,7 +1,10 @@
 // Writing and reading a machine folder's description.
 #include "hostsim/description.h"
 
+#include <ctime>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 
 namespace hostsim {
 namespace {
@@ -16,15 +19,29 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::string>> description_entries(const host::MachineFacts& machine,
+                                                                     const std::string& taken,
+                                                                     const std::string& version) {
+    return {{windows_name, machine.kind},
+            {"code-page", std::to_string(machine.code_page)},
+            {"windows-version", machine.windows_version},
+            {"computer", machine.computer},
+            {"taken", taken},
+            {"hostsim", version}};
+}
+
 std::string description_text(const host::MachineFacts& machine, const std::string& taken, const std::string& version) {
-    return "# A machine as hostsim --snapshot found it. hostsim --fleet reads the kind of Windows\n"
-           "# from here; the code page is the one the registry export holds too.\n"
-           "windows=" + machine.kind + "\n"
-           "code-page=" + std::to_string(machine.code_page) + "\n"
-           "windows-version=" + machine.windows_version + "\n"
-           "computer=" + machine.computer + "\n"
-           "taken=" + taken + "\n"
-           "hostsim=" + version + "\n";
+    std::string text = "# A machine as hostsim --snapshot found it. hostsim --fleet reads the kind of Windows\n"
+                       "# from here; the code page is the one the registry export holds too.\n";
+    for (const auto& [name, value] : description_entries(machine, taken, version)) text += name + "=" + value + "\n";
+    return text;
+}
+
+std::string utc_now() {
+    const std::tm utc = host::utc_calendar_time(std::time(nullptr));
+    std::ostringstream text;
+    text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
+    return text.str();
 }
 
 bool read_description(const std::string& path, Description& description, std::string& error) {
@@ -44,8 +61,10 @@ bool read_description(const std::string& path, Description& description, std::st
             error = at + "not NAME=VALUE";
             return false;
         }
-        if (trimmed(line.substr(0, equals)) != windows_name) continue;
-        description.windows = trimmed(line.substr(equals + 1));
+        const std::string name = trimmed(line.substr(0, equals));
+        description.entries.emplace_back(name, trimmed(line.substr(equals + 1)));
+        if (name != windows_name) continue;
+        description.windows = description.entries.back().second;
         if (description.windows != "64-bit" && description.windows != "32-bit") {
             error = at + "windows is 64-bit or 32-bit, not '" + description.windows + "'";
             return false;

@@ -1,21 +1,19 @@
-// Escaping of control characters for the host simulator's input and output.
+// Escaping of control characters for the host simulator's input and output, and its text
+// between UTF-8 and the machine's code page.
 #include "hostsim/escapes.h"
 
 #include <cstdio>
 
 #include "host/registry_source.h"
 #include "text/characters.h"
+#include "text/code_page.h"
 
 namespace hostsim {
 
-std::string escape(const std::string& text, const platform::LeadBytes& lead_bytes) {
+std::string escape(const std::string& utf8_text) {
     std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (lead_bytes.starts_pair(text[i]) && i + 1 < text.size()) {
-            out += text.substr(i++, 2);
-            continue;
-        }
+    for (const char byte : utf8_text) {
+        const unsigned char c = static_cast<unsigned char>(byte);
         switch (c) {
             case '\r': out += "\\r"; break;
             case '\n': out += "\\n"; break;
@@ -28,7 +26,7 @@ std::string escape(const std::string& text, const platform::LeadBytes& lead_byte
                     std::snprintf(hex, sizeof hex, "\\x%02X", c);
                     out += hex;
                 } else {
-                    out += static_cast<char>(c);
+                    out += byte;
                 }
         }
     }
@@ -37,44 +35,48 @@ std::string escape(const std::string& text, const platform::LeadBytes& lead_byte
 
 bool unescape(const std::string& text, std::string& out, const platform::LeadBytes& lead_bytes) {
     out.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (lead_bytes.starts_pair(text[i]) && i + 1 < text.size()) {
-            out += text.substr(i++, 2);
+    const char* const end = text.c_str() + text.size();
+    for (const char* at = text.c_str(); at < end;) {
+        const char* next = lead_bytes.after_character(at);
+        if (*at != '\\') {
+            out.append(at, next);
+            at = next;
             continue;
         }
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) return false;
-        switch (text[i]) {
+        if (++at == end) return false;
+        switch (*at) {
             case 'r': out += '\r'; break;
             case 'n': out += '\n'; break;
             case 't': out += '\t'; break;
             case '\\': out += '\\'; break;
             case '"': out += '"'; break;
             case 'x': {
-                const int high = i + 1 < text.size() ? characters::hex_digit_value(text[i + 1]) : -1;
-                const int low = i + 2 < text.size() ? characters::hex_digit_value(text[i + 2]) : -1;
+                const int high = at + 1 < end ? characters::hex_digit_value(at[1]) : -1;
+                const int low = at + 2 < end ? characters::hex_digit_value(at[2]) : -1;
                 if (high < 0 || low < 0) return false;
                 out += static_cast<char>(high * 16 + low);
-                i += 2;
+                at += 2;
                 break;
             }
             default: return false;
         }
+        ++at;
     }
     return true;
 }
 
-// Escaped in the machine's code page first, so that only whole characters are escaped; the
-// escapes are ASCII, which every code page holds.
-std::string shown(const std::string& machine_text) {
-    return host::machine_for_terminal(escape(machine_text, platform::ansi_lead_bytes()));
+std::string terminal_text(const std::string& machine_text) {
+    return host::machine_for_terminal(machine_text);
 }
 
+std::string shown(const std::string& machine_text) {
+    return escape(terminal_text(machine_text));
+}
+
+// Escapes read with the lead bytes of the code page the text was converted to.
 bool typed(const std::string& typed_text, std::string& machine_text) {
-    return unescape(host::typed_for_machine(typed_text), machine_text, platform::ansi_lead_bytes());
+    return unescape(host::typed_for_machine(typed_text), machine_text,
+                    code_page::lead_bytes(code_page::machine_code_page()));
 }
 
 }  // namespace hostsim

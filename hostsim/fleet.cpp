@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -17,6 +18,8 @@
 #include "host/process_per_task.h"
 #include "host/registry_source.h"
 #include "hostsim/description.h"
+#include "hostsim/machine_folder.h"
+#include "hostsim/row_records.h"
 
 namespace hostsim {
 namespace {
@@ -36,20 +39,23 @@ Machine machine_of(const fs::path& entry) {
     Machine machine;
     machine.name = entry.filename().string();
     std::error_code ignored;
+    // Paths with '/' between their parts, as a row shows them on every system.
     if (fs::is_directory(entry, ignored)) {
-        machine.registry = (entry / registry_file_name).string();
+        machine.registry = (entry / registry_file_name).generic_string();
         if (fs::exists(entry / instruments_file_name, ignored)) {
-            machine.instruments = (entry / instruments_file_name).string();
+            machine.instruments = (entry / instruments_file_name).generic_string();
         }
-        if (fs::exists(entry / code_page_file_name, ignored)) machine.code_page = (entry / code_page_file_name).string();
+        if (fs::exists(entry / code_page_file_name, ignored)) {
+            machine.code_page = (entry / code_page_file_name).generic_string();
+        }
         if (fs::exists(entry / description_file_name, ignored)) {
-            machine.description = (entry / description_file_name).string();
+            machine.description = (entry / description_file_name).generic_string();
         }
-        machine.folder = entry.string();
+        machine.folder = entry.generic_string();
     } else if (names_registry_file(machine.name)) {
-        machine.registry = entry.string();
+        machine.registry = entry.generic_string();
     } else {
-        machine.unreadable = entry.string() + " is neither a folder nor a .reg file";
+        machine.unreadable = entry.generic_string() + " is neither a folder nor a .reg file";
     }
     return machine;
 }
@@ -123,28 +129,41 @@ std::size_t count_expectations(const Script& script) {
     return static_cast<std::size_t>(std::count_if(script.steps.begin(), script.steps.end(), states_expectation));
 }
 
-// The kind of Windows the description states, for an export that cannot tell it; "" when
-// there is no description or it does not say.
-bool described_kind(const Machine& machine, std::string& kind, std::string& error) {
-    Description description;
-    if (!machine.description.empty() && !read_description(machine.description, description, error)) return false;
-    kind = description.windows;
+// The description's lines in the terminal's text: a snapshot writes them in the machine's
+// code page, the one the libraries are shown now.
+DescriptionLines for_terminal(const Description& description) {
+    DescriptionLines lines;
+    for (const auto& [name, value] : description.entries) {
+        lines.emplace_back(host::machine_for_terminal(name), host::machine_for_terminal(value));
+    }
+    return lines;
+}
+
+// The machine's description (none when it cannot be read); its kind of Windows, for an
+// export that cannot tell it, is stated from here on unless the description does not say.
+bool read_machine_description(const Machine& machine, Description& description, std::string& error) {
+    if (!machine.description.empty() && !read_description(machine.description, description, error)) {
+        description = Description{};
+        return false;
+    }
+    const std::string& kind = description.windows;
     return kind.empty() || host::state_machine_kind(kind == "64-bit" ? "64" : "32", error);
 }
 
 // Shows the machine's registry and instruments to the libraries loaded from now on.
-bool show_machine(const Machine& machine, std::string& error) {
+bool show_machine(const Machine& machine, Description& description, std::string& error) {
     if (!machine.unreadable.empty()) {
         error = machine.unreadable;
         return false;
     }
     std::vector<std::string> instruments;
-    std::string kind;
-    if (!described_kind(machine, kind, error) || !read_instruments(machine.instruments, instruments, error) ||
+    if (!read_machine_description(machine, description, error) ||
+        !read_instruments(machine.instruments, instruments, error) ||
         !host::use_stated_code_page(machine.code_page, error) || !host::use_registry_file(machine.registry, error) ||
         !host::use_instruments(instruments, error)) {
         return false;
     }
+    const std::string& kind = description.windows;
     if (!kind.empty() && kind != host::shown_machine_kind()) {
         error = machine.description + " says " + kind + " Windows, but " + machine.registry + " comes from " +
                 host::shown_machine_kind() + " Windows (it holds HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node)";
@@ -153,83 +172,13 @@ bool show_machine(const Machine& machine, std::string& error) {
     return true;
 }
 
-// A row crosses from the machine's process to the fleet's as records: 'k', the kind of
-// machine and its code page as soon as they are known (so that a machine that crashes later still shows it), 'r'
-// and the whole row at the end; 'n' before them, what the index cache could not do. A field
-// is its length, ':' and its bytes.
-void add_field(std::string& record, const std::string& field) {
-    record += std::to_string(field.size()) + ":" + field;
-}
-
-bool take_field(const std::string& records, std::size_t& at, std::string& field) {
-    const std::size_t colon = records.find(':', at);
-    if (colon == std::string::npos || colon == at || colon - at > 9) return false;
-    const std::string digits = records.substr(at, colon - at);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
-    const std::size_t length = std::stoul(digits);
-    if (length > records.size() - colon - 1) return false;
-    field = records.substr(colon + 1, length);
-    at = colon + 1 + length;
-    return true;
-}
-
-std::string kind_record(const MachineRow& row) {
-    std::string record = "k";
-    add_field(record, row.kind);
-    add_field(record, row.code_page);
-    return record;
-}
-
-std::string row_record(const MachineRow& row) {
-    std::string record = "r";
-    add_field(record, row.kind);
-    add_field(record, row.code_page);
-    std::string outcomes;
-    for (const Outcome outcome : row.outcomes) outcomes += static_cast<char>('0' + static_cast<int>(outcome));
-    add_field(record, outcomes);
-    add_field(record, std::to_string(row.values.size()));
-    for (const std::string& value : row.values) add_field(record, value);
-    add_field(record, row.error);
-    return record;
-}
-
-// Reads the row record at `at` into row; false when it is cut short.
-bool take_row(const std::string& records, std::size_t& at, MachineRow& row) {
-    std::string outcomes, count;
-    if (!take_field(records, at, row.kind) || !take_field(records, at, row.code_page) || !take_field(records, at, outcomes) ||
-        !take_field(records, at, count) ||
-        outcomes.size() != row.outcomes.size() || count.empty() || count.size() > 6 ||
-        count.find_first_not_of("0123456789") != std::string::npos ||
-        outcomes.find_first_not_of("012") != std::string::npos) {
-        return false;
-    }
-    for (std::size_t i = 0; i < outcomes.size(); ++i) row.outcomes[i] = static_cast<Outcome>(outcomes[i] - '0');
-    row.values.assign(std::stoul(count), "");
-    for (std::string& value : row.values) {
-        if (!take_field(records, at, value)) return false;
-    }
-    return take_field(records, at, row.error);
-}
-
-// The row of a machine from what its process sent, and how that process ended; notes gets
-// what the index cache could not do there.
+// The row of a machine from what its process sent, and how that process ended.
 MachineRow row_of(const Machine& machine, std::size_t expectations, const host::TaskResult& result,
-                  double time_limit_seconds, std::set<std::string>& notes) {
-    MachineRow row{machine.name, {}, {}, std::vector<Outcome>(expectations, Outcome::not_reached), {}, {}};
-    bool whole = false;
-    for (std::size_t at = 0; at < result.sent.size() && !whole;) {
-        const char type = result.sent[at++];
-        if (type == 'k' && take_field(result.sent, at, row.kind) && take_field(result.sent, at, row.code_page)) continue;
-        std::string note;
-        if (type == 'n' && take_field(result.sent, at, note)) {
-            notes.insert(note);
-            continue;
-        }
-        MachineRow read = row;
-        whole = type == 'r' && take_row(result.sent, at, read);
-        if (!whole) break;
-        row = std::move(read);
-    }
+                  double time_limit_seconds) {
+    MachineRow row;
+    row.name = machine.name;
+    row.outcomes.assign(expectations, Outcome::not_reached);
+    const bool whole = read_records(result.sent, row);
     if (result.end == host::TaskResult::End::timed_out) {
         std::ostringstream limit;
         limit << time_limit_seconds;
@@ -250,6 +199,7 @@ void run_script_into_row(const FleetRun& run, const std::string& library_folder,
     ScriptRun script_run = run_steps(run.script, session, run.default_result, quiet, true);
     row.outcomes = std::move(script_run.outcomes);
     row.error = std::move(script_run.error);
+    row.steps = std::move(script_run.steps);
     // In the terminal's text: the table shows the rows of machines of every code page.
     for (const std::string& name : run.shown) {
         row.values.push_back(host::machine_for_terminal(session.table().get(name).value_or("")));
@@ -257,21 +207,26 @@ void run_script_into_row(const FleetRun& run, const std::string& library_folder,
 }
 
 MachineRow run_machine(const FleetRun& run, const Machine& machine, const std::string& launch_folder,
-                       const std::string& empty_folder, const host::Send& send) {
-    MachineRow row{machine.name, {}, {}, std::vector<Outcome>(count_expectations(run.script), Outcome::not_reached), {}, {}};
-    const bool shown = show_machine(machine, row.error);
-    const std::string note = host::take_index_cache_note();
-    if (!note.empty()) {
-        std::string record = "n";
-        add_field(record, note);
-        send(record);
-    }
+                       const host::Send& send) {
+    MachineRow row;
+    row.name = machine.name;
+    row.outcomes.assign(count_expectations(run.script), Outcome::not_reached);
+    Description description;
+    const bool shown = show_machine(machine, description, row.error);
+    row.cache_note = host::take_index_cache_note();
+    if (!row.cache_note.empty()) send(note_record(row));
+    // Shown even when it contradicts the export: it helps to see what it says.
+    row.description = for_terminal(description);
     if (!shown) return row;
     row.kind = host::shown_machine_kind();
     row.code_page = host::shown_code_page();
     send(kind_record(row));
 
-    const CurrentFolder inside(machine.folder.empty() ? empty_folder : machine.folder, row.error);
+    // Made and removed in the machine's own process, which may end without returning here
+    // on a system where it is this program started again; left before it is removed.
+    std::optional<EmptyFolder> empty_folder;
+    if (machine.folder.empty()) empty_folder.emplace();
+    const CurrentFolder inside(empty_folder ? empty_folder->path() : machine.folder, row.error);
     if (!row.error.empty()) return row;
     run_script_into_row(run, launch_folder, row);
     return row;
@@ -297,30 +252,42 @@ bool list_machines(const std::string& fleet_folder, std::vector<Machine>& machin
 }
 
 bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
-               std::vector<MachineRow>& rows, std::string& error) {
+               std::vector<MachineRow>& rows, std::string& error, const host::Progress& progress) {
     std::error_code ignored;
     const std::string launch_folder = fs::current_path(ignored).string();
-    const EmptyFolder empty_folder;
     const auto run_one = [&](std::size_t index, const host::Send& send) {
-        const MachineRow row = run_machine(run, machines[index], launch_folder, empty_folder.path(), send);
+        const MachineRow row = run_machine(run, machines[index], launch_folder, send);
         send(row_record(row));
     };
     std::vector<host::TaskResult> results;
-    if (!host::run_tasks(machines.size(), jobs.count, jobs.time_limit_seconds, run_one, results, error)) return false;
+    if (!host::run_tasks(machines.size(), jobs.count, jobs.time_limit_seconds, run_one, results, error, progress)) {
+        return false;
+    }
     rows.clear();
     std::set<std::string> notes;
     for (std::size_t i = 0; i < machines.size(); ++i) {
-        rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds, notes));
+        rows.push_back(row_of(machines[i], count_expectations(run.script), results[i], jobs.time_limit_seconds));
+        if (!rows.back().cache_note.empty()) notes.insert(rows.back().cache_note);
     }
     // Once for the fleet, however many machines met it.
     for (const std::string& note : notes) std::cerr << note << '\n';
     return true;
 }
 
-MachineRow run_here(const FleetRun& run, const std::string& name) {
-    MachineRow row{name, host::shown_machine_kind(), host::shown_code_page(), {}, {}, {}};
+MachineRow run_here(const FleetRun& run, const std::string& name, DescriptionLines description) {
+    MachineRow row;
+    row.name = name;
+    row.description = std::move(description);
+    row.kind = host::shown_machine_kind();
+    row.code_page = host::shown_code_page();
     run_script_into_row(run, "", row);
     return row;
+}
+
+DescriptionLines describe_this_computer(const std::string& version) {
+    std::string ignored;
+    if (!host::can_take_snapshots(ignored)) return {};
+    return description_entries(host::this_machine(), utc_now(), version);
 }
 
 bool met_every_expectation(const MachineRow& row) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "host/process_per_task.h"
 #include "host/variable_table.h"
 #include "hostsim/script.h"
 
@@ -32,6 +34,9 @@ struct FleetRun {
     std::vector<std::string> shown;  // the variables whose values each row shows
 };
 
+// A machine's description, NAME and VALUE a line, in the terminal's text.
+using DescriptionLines = std::vector<std::pair<std::string, std::string>>;
+
 struct MachineRow {
     std::string name;
     std::string kind;                 // "64-bit" or "32-bit" Windows; "" when not shown
@@ -39,6 +44,9 @@ struct MachineRow {
     std::vector<Outcome> outcomes;    // one per expectation of the script
     std::vector<std::string> values;  // of the shown variables; none when the script did not run
     std::string error;                // why the machine could not be run to the end, or ""
+    DescriptionLines description;     // none when its folder holds no description
+    std::vector<StepTrace> steps;     // every step that ran, in order
+    std::string cache_note;           // what the index cache could not do for it, or ""
 };
 
 struct FleetJobs {
@@ -49,15 +57,19 @@ struct FleetJobs {
 // Runs the script on every machine, each in a process of its own: fresh variables, the
 // libraries loaded afresh, so that nothing one machine leaves behind reaches another, and a
 // machine that crashes or outlives the time limit is an error row. The rows are in the
-// machines' order, however many run at once.
-// False, with the reason in error, where no fleet can run (on Windows).
+// machines' order, however many run at once. progress is told how many machines are done.
+// False, with the reason in error, where the machines cannot be run in processes of their own.
 bool run_fleet(const FleetRun& run, const std::vector<Machine>& machines, const FleetJobs& jobs,
-               std::vector<MachineRow>& rows, std::string& error);
+               std::vector<MachineRow>& rows, std::string& error, const host::Progress& progress = {});
 
-// The row of the machine the libraries see now (on Windows, this one), named name: the
-// script run to its end in the current folder, every expectation given its outcome, as a
-// fleet runs it on each of its machines.
-MachineRow run_here(const FleetRun& run, const std::string& name);
+// The row of the machine the libraries see now (on Windows, this one), named name and
+// described as given: the script run to its end in the current folder, every expectation
+// given its outcome, as a fleet runs it on each of its machines.
+MachineRow run_here(const FleetRun& run, const std::string& name, DescriptionLines description);
+
+// On Windows, where the libraries read this computer, its description as a snapshot would
+// write it, taken now by the hostsim of version `version`; elsewhere none.
+DescriptionLines describe_this_computer(const std::string& version);
 
 // True when the machine ran to the end and met every expectation.
 bool met_every_expectation(const MachineRow& row);

@@ -15,17 +15,8 @@ using Cells = std::vector<std::string>;
 
 std::vector<int> expectation_lines(const Script& script) {
     std::vector<int> lines;
-    for (const Step& step : script.steps) {
-        if (states_expectation(step)) lines.push_back(step.line);
-    }
+    for (const Step& step : expectation_steps(script)) lines.push_back(step.line);
     return lines;
-}
-
-std::string verdict(const MachineRow& row) {
-    if (!row.error.empty()) return "error: " + row.error;
-    const auto missed = std::count(row.outcomes.begin(), row.outcomes.end(), Outcome::missed);
-    if (missed == 0) return "met";
-    return "missed " + std::to_string(missed) + " of " + std::to_string(row.outcomes.size());
 }
 
 char mark(Outcome outcome) {
@@ -84,10 +75,10 @@ void print_text(const Script& script, const std::vector<std::string>& shown, con
     header.push_back("verdict");
     table.push_back(header);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page, ""};
+        Cells cells{escape(row.name), row.kind, row.code_page, ""};
         for (const Outcome outcome : row.outcomes) cells[3] += mark(outcome);
         for (std::size_t i = 0; i < shown.size(); ++i) {
-            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i], no_lead_bytes) + '"' : "");
+            cells.push_back(i < row.values.size() ? '"' + escape(row.values[i]) + '"' : "");
         }
         cells.push_back(verdict(row));
         table.push_back(cells);
@@ -110,19 +101,26 @@ void print_tsv(const Script& script, const std::vector<std::string>& shown, cons
                std::ostream& out) {
     Cells header{"machine", "windows", "code page"};
     for (const int line : expectation_lines(script)) header.push_back("line " + std::to_string(line));
-    for (const std::string& name : shown) header.push_back(escape(name, no_lead_bytes));
+    for (const std::string& name : shown) header.push_back(escape(name));
     header.push_back("verdict");
     print_tsv_row(header, out);
     for (const MachineRow& row : rows) {
-        Cells cells{escape(row.name, no_lead_bytes), row.kind, row.code_page};
+        Cells cells{escape(row.name), row.kind, row.code_page};
         for (const Outcome outcome : row.outcomes) cells.push_back(word(outcome));
-        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i], no_lead_bytes) : "");
+        for (std::size_t i = 0; i < shown.size(); ++i) cells.push_back(i < row.values.size() ? escape(row.values[i]) : "");
         cells.push_back(one_cell(verdict(row)));
         print_tsv_row(cells, out);
     }
 }
 
 }  // namespace
+
+std::string verdict(const MachineRow& row) {
+    if (!row.error.empty()) return "error: " + row.error;
+    const auto missed = std::count(row.outcomes.begin(), row.outcomes.end(), Outcome::missed);
+    if (missed == 0) return "met";
+    return "missed " + std::to_string(missed) + " of " + std::to_string(row.outcomes.size());
+}
 
 void print_fleet_table(const Script& script, const std::vector<std::string>& shown,
                        const std::vector<MachineRow>& rows, TableFormat format, std::ostream& out) {

@@ -12,6 +12,9 @@ namespace hostsim {
 
 enum class TableFormat { text, tsv };
 
+// A row's verdict: "met", "missed N of M", or "error: " and why the machine could not run.
+std::string verdict(const MachineRow& row);
+
 void print_fleet_table(const Script& script, const std::vector<std::string>& shown,
                        const std::vector<MachineRow>& rows, TableFormat format, std::ostream& out);
 

@@ -1,28 +1,30 @@
 // Taking a machine's snapshot: its registry as its own reg.exe exports it (SOFTWARE, the
 // code page's key and the keys a script names, in one file), the instruments GetHW lists,
 // the files a script's DRIVER_PATH names, placed as text/machine_path.h says, and a
-// description of the machine.
+// description of the machine. Paths and names are UTF-8 here, converted from the machine's
+// code page as the system converts what the libraries pass it, and Windows is given them
+// through its wide functions.
 #include "hostsim/snapshot.h"
 
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <random>
 #include <sstream>
 #include <vector>
 
+#include "host/system_text.h"
 #include "host/this_machine.h"
 #include "hostsim/description.h"
 #include "hostsim/escapes.h"
+#include "hostsim/machine_folder.h"
 #include "hostsim/script.h"
 #include "hostsim/session.h"
-#include "platform/text.h"
-#include "text/characters.h"
-#include "text/machine_path.h"
+#include "hostsim/snapshot_paths.h"
 
 namespace hostsim {
 namespace {
@@ -47,72 +49,30 @@ private:
     std::vector<std::string> list_;
 };
 
-// The values the script's set steps give the variable, in order, each once.
+// The values the script's set steps give the variable, in order, each once, as the machine
+// passes them on to Windows: in its code page, then read back by the system (a character the
+// code page lacks as the libraries saw it), in UTF-8.
 std::vector<std::string> values_set(const Script& script, const std::string& name) {
     std::vector<std::string> values;
     for (const Step& step : script.steps) {
         const auto equals = step.rest.find('=');
-        std::string value;
+        std::string machine_text;
         if (step.command != "set" || equals == std::string::npos || step.rest.substr(0, equals) != name ||
-            !typed(step.rest.substr(equals + 1), value)) {
+            !typed(step.rest.substr(equals + 1), machine_text)) {
             continue;
         }
+        const std::string value = terminal_text(machine_text);
         if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
     }
     return values;
-}
-
-// Letters folded where they are characters of their own: the second byte of a double-byte
-// character of the system's code page (ア is 83 41 in 932) stays as it is.
-std::string upper(std::string text) {
-    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (lead_bytes.starts_pair(text[i])) {
-            ++i;
-        } else {
-            text[i] = characters::to_upper(text[i]);
-        }
-    }
-    return text;
-}
-
-// A key path as the registry reads it: doubled and trailing backslashes count once. ""
-// for a path that opens nothing (empty, or starting with a backslash). A backslash
-// separates only where it is a character: the 5C of 表 in code page 932 is part of 表.
-std::string key_path(const std::string& typed) {
-    if (typed.empty() || typed.front() == '\\') return "";
-    const platform::LeadBytes lead_bytes = platform::ansi_lead_bytes();
-    std::string path;
-    std::string name;
-    const auto end_name = [&] {
-        if (!name.empty()) path += (path.empty() ? "" : "\\") + name;
-        name.clear();
-    };
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        if (lead_bytes.starts_pair(typed[i]) && i + 1 < typed.size()) {
-            name += typed.substr(i++, 2);
-        } else if (typed[i] == '\\') {
-            end_name();
-        } else {
-            name += typed[i];
-        }
-    }
-    end_name();
-    return path;
-}
-
-// True when key is outer or lies below it (letter case aside).
-bool lies_within(const std::string& key, const std::string& outer) {
-    const std::string k = upper(key), o = upper(outer);
-    return k == o || (k.size() > o.size() && k.compare(0, o.size(), o) == 0 && k[o.size()] == '\\');
 }
 
 // SOFTWARE, the code page's key, then each key the script names that neither holds.
 std::vector<std::string> keys_to_export(const Script* script) {
     std::vector<std::string> keys{software_key, code_page_key};
     if (script == nullptr) return keys;
-    for (const std::string& typed : values_set(*script, "REGISTRY_KEY")) {
-        const std::string key = key_path(typed);
+    for (const std::string& typed_key : values_set(*script, "REGISTRY_KEY")) {
+        const std::string key = key_path(typed_key);
         if (key.empty()) continue;
         if (std::none_of(keys.begin(), keys.end(), [&](const std::string& kept) { return lies_within(key, kept); })) {
             keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const std::string& kept) { return lies_within(kept, key); }),
@@ -127,41 +87,60 @@ std::vector<std::string> keys_to_export(const Script* script) {
 // same encoding (reg.exe writes every export alike: UTF-16LE with a byte-order mark).
 bool append_export(const fs::path& part, const fs::path& registry, std::string& error) {
     std::ifstream in(part, std::ios::binary);
-    std::ofstream out(registry, std::ios::binary | std::ios::app);
+    if (!in) {
+        error = "cannot read " + part.u8string() + ", which reg.exe wrote";
+        return false;
+    }
     std::array<char, 2> mark{};
     in.read(mark.data(), mark.size());
     const bool utf16 = in.gcount() == 2 && static_cast<unsigned char>(mark[0]) == 0xFF &&
                        static_cast<unsigned char>(mark[1]) == 0xFE;
     if (!utf16) {
-        error = "reg.exe wrote " + part.filename().string() + " in another encoding than the SOFTWARE export";
+        error = "reg.exe wrote " + part.filename().u8string() + " in another encoding than the SOFTWARE export";
         return false;
     }
     // The header line ends at the first line feed, a whole UTF-16 unit.
     for (std::array<char, 2> unit{}; in.read(unit.data(), unit.size()) && !(unit[0] == '\n' && unit[1] == '\0');) {
     }
+    std::ofstream out(registry, std::ios::binary | std::ios::app);
     if (in.peek() != std::ifstream::traits_type::eof()) out << in.rdbuf();
     out.flush();
-    if (!out) error = "cannot append the export of another key to " + registry.string();
+    if (!out) error = "cannot append the export of another key to " + registry.u8string();
     return static_cast<bool>(out);
+}
+
+// Exports one key into file; a key the machine lacks is noted, one that cannot be exported
+// is a failed part.
+host::KeyExport export_key(const std::string& key, const fs::path& file, Failures& failures, std::ostream& errors) {
+    std::string error;
+    const host::KeyExport exported = host::export_registry_key(key, file.u8string(), error);
+    if (exported == host::KeyExport::missing) {
+        errors << "hostsim: snapshot: HKEY_LOCAL_MACHINE\\" << key << " is not on this machine; the export holds none either\n";
+    } else if (exported == host::KeyExport::failed) {
+        failures.add(std::string(registry_file_name) + ": HKEY_LOCAL_MACHINE\\" + key, error);
+    }
+    return exported;
+}
+
+// Another key's export, appended to the registry file; its own file is removed after.
+void append_key(const std::string& key, const fs::path& part, const fs::path& registry, Failures& failures,
+                std::ostream& errors) {
+    std::string error;
+    if (export_key(key, part, failures, errors) == host::KeyExport::written && !append_export(part, registry, error)) {
+        failures.add(std::string(registry_file_name) + ": HKEY_LOCAL_MACHINE\\" + key, error);
+    }
+    std::error_code ignored;
+    fs::remove(part, ignored);
 }
 
 void write_registry(const fs::path& folder, const Script* script, Failures& failures, std::ostream& errors) {
     const fs::path registry = folder / registry_file_name;
     const std::vector<std::string> keys = keys_to_export(script);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const fs::path part = i == 0 ? registry : folder / ("." + std::to_string(i) + ".reg");
-        std::string error;
-        const host::KeyExport exported = host::export_registry_key(keys[i], part.string(), error);
-        if (exported == host::KeyExport::missing) {
-            errors << "hostsim: snapshot: HKEY_LOCAL_MACHINE\\" << keys[i] << " is not on this machine; the export holds none either\n";
-        } else if (exported == host::KeyExport::failed) {
-            failures.add(std::string(registry_file_name) + ": HKEY_LOCAL_MACHINE\\" + keys[i], error);
-        } else if (i > 0 && !append_export(part, registry, error)) {
-            failures.add(std::string(registry_file_name) + ": HKEY_LOCAL_MACHINE\\" + keys[i], error);
-        }
-        std::error_code ignored;
-        if (i > 0) fs::remove(part, ignored);
-        if (i == 0 && exported == host::KeyExport::missing) failures.add(registry_file_name, "this machine has no SOFTWARE key");
+    if (export_key(keys.front(), registry, failures, errors) == host::KeyExport::missing) {
+        failures.add(registry_file_name, "this machine has no SOFTWARE key");
+    }
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        append_key(keys[i], folder / ("." + std::to_string(i) + ".reg"), registry, failures, errors);
     }
 }
 
@@ -184,56 +163,45 @@ void write_instruments(const fs::path& folder, Failures& failures) {
         start = end + 2;
     }
     file.flush();
-    if (!file) failures.add(instruments_file_name, "cannot write " + (folder / instruments_file_name).string());
+    if (!file) failures.add(instruments_file_name, "cannot write " + (folder / instruments_file_name).u8string());
 }
 
-// Where the file a script names goes in the machine folder; "" when it has no place there:
-// a path from the root of no named drive, on a drive without a root, or climbing out.
-std::string place_in_folder(const std::string& path) {
-    std::array<char, 4096> mapped{};
-    if (!machine_path::to_machine_folder(path.c_str(), mapped.data(), mapped.size())) return "";
-    const std::string place = mapped.data();
-    if (place.empty() || place.front() == '/' || (place.size() > 1 && place[1] == ':')) return "";
-    std::istringstream names(place);
-    for (std::string name; std::getline(names, name, '/');) {
-        if (name == "..") return "";
+// Copies the file at path into the folder where the fleet looks for it. A path that names
+// nothing, or a folder, is what the libraries read nothing from: noted, and left out. A file
+// that is there but cannot be read fails the part.
+void copy_script_file(const fs::path& folder, const std::string& path, Failures& failures, std::ostream& errors) {
+    const std::string part = "file " + path;
+    const std::string place = place_in_folder(path);
+    if (place.empty()) {
+        failures.add(part, "has no place in a machine folder (name its drive: C:\\dir\\file, a share "
+                           "\\\\server\\share\\file, or a path below the current folder)");
+        return;
     }
-    return place;
+    const fs::path source = fs::u8path(path);
+    std::error_code failed;
+    const fs::file_status status = fs::status(source, failed);
+    if (status.type() == fs::file_type::not_found) {
+        errors << "hostsim: snapshot: " << path << " is not on this machine; the folder holds none either\n";
+        return;
+    }
+    if (failed) {
+        failures.add(part, "cannot read it: " + host::error_text(failed));
+        return;
+    }
+    if (!fs::is_regular_file(status)) {
+        errors << "hostsim: snapshot: " << path << " is not a file; the folder holds none either\n";
+        return;
+    }
+    const fs::path target = folder / fs::u8path(place);
+    fs::create_directories(target.parent_path(), failed);
+    if (!failed) fs::copy_file(source, target, fs::copy_options::overwrite_existing, failed);
+    if (failed) failures.add(part, "cannot copy it to " + target.u8string() + ": " + host::error_text(failed));
 }
 
 void copy_files(const fs::path& folder, const Script& script, Failures& failures, std::ostream& errors) {
     for (const std::string& path : values_set(script, "DRIVER_PATH")) {
-        if (path.empty()) continue;
-        const std::string part = "file " + path;
-        const std::string place = place_in_folder(path);
-        if (place.empty()) {
-            failures.add(part, "has no place in a machine folder (name its drive: C:\\dir\\file, a share "
-                               "\\\\server\\share\\file, or a path below the current folder)");
-            continue;
-        }
-        std::error_code failed;
-        if (!fs::is_regular_file(path, failed)) {
-            errors << "hostsim: snapshot: " << path << " is not a file on this machine; the folder holds none either\n";
-            continue;
-        }
-        const fs::path target = folder / fs::path(place);
-        fs::create_directories(target.parent_path(), failed);
-        if (!failed) fs::copy_file(path, target, fs::copy_options::overwrite_existing, failed);
-        if (failed) failures.add(part, "cannot copy it to " + target.string() + ": " + failed.message());
+        if (!path.empty()) copy_script_file(folder, path, failures, errors);
     }
-}
-
-std::string utc_now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    std::ostringstream text;
-    text << std::put_time(&utc, "%Y-%m-%dT%H:%M:%SZ");
-    return text.str();
 }
 
 void write_description(const fs::path& folder, const host::MachineFacts& machine, const std::string& taken,
@@ -241,7 +209,7 @@ void write_description(const fs::path& folder, const host::MachineFacts& machine
     std::ofstream file(folder / description_file_name, std::ios::binary);
     file << description_text(machine, taken, version);
     file.flush();
-    if (!file) failures.add(description_file_name, "cannot write " + (folder / description_file_name).string());
+    if (!file) failures.add(description_file_name, "cannot write " + (folder / description_file_name).u8string());
 }
 
 std::uintmax_t folder_size(const fs::path& folder, std::size_t& files) {
@@ -254,6 +222,56 @@ std::uintmax_t folder_size(const fs::path& folder, std::size_t& files) {
         }
     }
     return bytes;
+}
+
+// The folder a snapshot writes before it is whole: beside DIR, named ".DIR.<hex>.partial"
+// with a number of its own, so that a fleet passes it over and no other run writes into it.
+bool is_partial_of(const std::string& entry, const std::string& name) {
+    const std::string start = "." + name + ".", end = ".partial";
+    if (entry.size() < start.size() + end.size() || entry.compare(0, start.size(), start) != 0 ||
+        entry.compare(entry.size() - end.size(), end.size(), end) != 0) {
+        return false;
+    }
+    const std::string number = entry.substr(start.size(), entry.size() - start.size() - end.size());
+    // ".DIR.partial", as earlier versions named it, too.
+    return number.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Removes the partial folders that earlier runs left of DIR. Called while DIR's claim is
+// held, when no other snapshot of DIR runs: each was left by a run that ended.
+void remove_old_partials(const fs::path& named) {
+    std::error_code ignored;
+    const fs::path parent = named.parent_path().empty() ? fs::path(".") : named.parent_path();
+    std::vector<fs::path> old;
+    for (const fs::directory_entry& entry : fs::directory_iterator(parent, ignored)) {
+        if (is_partial_of(entry.path().filename().u8string(), named.filename().u8string())) old.push_back(entry.path());
+    }
+    for (const fs::path& folder : old) fs::remove_all(folder, ignored);
+}
+
+// Makes a partial folder of this run's own: created anew, never one that was there.
+fs::path make_partial(const fs::path& named, std::string& error) {
+    std::random_device random;
+    std::error_code failed;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::ostringstream number;
+        number << std::hex << random();
+        const std::string name = "." + named.filename().u8string() + "." + number.str() + ".partial";
+        const fs::path partial = named.parent_path() / fs::u8path(name);
+        if (fs::create_directory(partial, failed)) return partial;
+        if (failed) break;
+    }
+    error = "cannot make a folder beside it" + (failed ? ": " + host::error_text(failed) : "");
+    return {};
+}
+
+// The parts, written into the partial folder; failures names each that could not be.
+void write_parts(const fs::path& partial, const SnapshotRequest& request, const Script& script,
+                 const host::MachineFacts& machine, Failures& failures, std::ostream& errors) {
+    write_registry(partial, request.script.empty() ? nullptr : &script, failures, errors);
+    write_instruments(partial, failures);
+    copy_files(partial, script, failures, errors);
+    write_description(partial, machine, utc_now(), request.version, failures);
 }
 
 }  // namespace
@@ -270,30 +288,50 @@ int take_snapshot(const SnapshotRequest& request, std::ostream& out, std::ostrea
         errors << "hostsim: " << error << '\n';
         return 1;
     }
-    const fs::path folder = fs::path(request.folder).lexically_normal();
+    const fs::path folder = fs::u8path(request.folder).lexically_normal();
     const fs::path named = folder.has_filename() ? folder : folder.parent_path();
-    std::error_code failed;
-    if (named.empty() || fs::exists(named, failed)) {
-        errors << "hostsim: snapshot: " << request.folder << " already exists; a snapshot is written to a new folder\n";
+    if (named.empty() || !named.has_filename()) {
+        errors << "hostsim: snapshot: " << request.folder << " names no folder to write\n";
         return 1;
     }
-    // Named with a leading '.': a fleet passes it over while it is incomplete.
-    const fs::path partial = named.parent_path() / ("." + named.filename().string() + ".partial");
-    fs::remove_all(partial, failed);
-    if (!fs::create_directories(partial, failed)) {
-        errors << "hostsim: snapshot: cannot make " << partial.string() << ": " << failed.message() << '\n';
+    std::error_code failed;
+    const auto exists_already = [&] {
+        if (!fs::exists(named, failed)) return false;
+        errors << "hostsim: snapshot: " << request.folder << " already exists; a snapshot is written to a new folder\n";
+        return true;
+    };
+    if (exists_already()) return 1;
+    if (named.has_parent_path() && !fs::is_directory(named.parent_path(), failed) &&
+        !fs::create_directories(named.parent_path(), failed)) {
+        errors << "hostsim: snapshot: cannot make " << named.parent_path().u8string() << ": " << host::error_text(failed) << '\n';
+        return 1;
+    }
+    // Held until this run ends: one snapshot of DIR at a time, and the others say so.
+    host::ExclusiveFile claim;
+    bool held_elsewhere = false;
+    const fs::path claim_path = named.parent_path() / fs::u8path("." + named.filename().u8string() + ".lock");
+    if (!claim.take(claim_path.u8string(), held_elsewhere, error)) {
+        errors << "hostsim: snapshot: " << request.folder << ": "
+               << (held_elsewhere ? "another snapshot is writing it now (it holds " + claim_path.u8string() +
+                                        "); this one stopped, and wrote nothing"
+                                  : error)
+               << '\n';
+        return 1;
+    }
+    // Asked again: a run that held the claim a moment ago may have written it.
+    if (exists_already()) return 1;
+    remove_old_partials(named);
+    const fs::path partial = make_partial(named, error);
+    if (partial.empty()) {
+        errors << "hostsim: snapshot: " << request.folder << ": " << error << '\n';
         return 1;
     }
     const host::MachineFacts machine = host::this_machine();
-    const std::string taken = utc_now();
     Failures failures;
-    write_registry(partial, request.script.empty() ? nullptr : &script, failures, errors);
-    write_instruments(partial, failures);
-    copy_files(partial, script, failures, errors);
-    write_description(partial, machine, taken, request.version, failures);
+    write_parts(partial, request, script, machine, failures, errors);
     if (!failures.any()) {
         fs::rename(partial, named, failed);
-        if (failed) failures.add(named.string(), "cannot rename " + partial.string() + " to it: " + failed.message());
+        if (failed) failures.add(named.u8string(), "cannot rename " + partial.u8string() + " to it: " + host::error_text(failed));
     }
     if (failures.any()) {
         failures.print(errors);

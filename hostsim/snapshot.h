@@ -14,10 +14,11 @@ struct SnapshotRequest {
     std::string version; // of the hostsim taking it
 };
 
-// Writes the folder under a temporary name beside it and renames it when every part is
-// written, so that a folder of that name is always whole. Prints its size and the time it
-// took to out, each part that could not be written by name to errors, and returns the exit
-// status: 0 written, 1 not.
+// Writes the folder under a name of this run's own beside it and renames it when every part
+// is written, so that a folder of that name is always whole; holds ".DIR.lock" beside it
+// meanwhile, so that one snapshot of a folder runs at a time. Prints its size and the time
+// it took to out, each part that could not be written by name to errors, and returns the
+// exit status: 0 written, 1 not.
 int take_snapshot(const SnapshotRequest& request, std::ostream& out, std::ostream& errors);
 
 }  // namespace hostsim

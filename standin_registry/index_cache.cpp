@@ -6,7 +6,9 @@
 #include "standin_registry/index_cache.h"
 
 #include <algorithm>
+#include <random>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <vector>
 
@@ -25,7 +27,8 @@ constexpr std::int64_t settle_seconds = 2;
 constexpr std::int64_t abandoned_seconds = 3600;
 
 struct Cache {
-    std::string folder;  // "": no cache
+    bool chosen = false;  // by use_index_cache, or from hostsim's variable
+    std::string folder;   // "": no cache
     std::uint64_t size_limit = default_cache_size;
     bool writable = false;
     std::set<std::string> noted;
@@ -33,6 +36,16 @@ struct Cache {
 };
 
 Cache& cache = *new Cache;  // never destroyed: used until the process ends
+
+// A library that hostsim.exe loads on Windows holds a cache state of its own, never told by
+// use_index_cache: it reads the indexes hostsim keeps in the folder that VANTREL_INDEX_CACHE
+// names, and writes none (hostsim has kept the export's index, or found it, just before).
+void follow_hostsim_cache() {
+    if (cache.chosen) return;
+    cache.chosen = true;
+    const char* folder = std::getenv("VANTREL_INDEX_CACHE");
+    cache.folder = folder != nullptr ? folder : "";
+}
 
 void add_note(const std::string& note) {
     if (cache.noted.insert(note).second && cache.note.empty()) cache.note = note;
@@ -80,13 +93,16 @@ void trim_cache() {
 }  // namespace
 
 void use_index_cache(const std::string& folder, std::uint64_t size_limit) {
+    cache.chosen = true;
     cache.folder = folder;
     cache.size_limit = size_limit;
     cache.writable = false;
     if (folder.empty()) return;
     // Tried once, here, so that a fleet's machines do not each find it out.
     std::string error;
-    const std::string tried = files::path_in(folder, ".written");
+    // A name of its own: a fleet's machines, each a process, try at the same time, and on
+    // Windows a name being removed by one cannot be written by another.
+    const std::string tried = files::path_in(folder, ".written." + std::to_string(std::random_device{}()));
     if (!files::make_folder(folder, error) || !files::replace_file(tried, [](files::FileWriter&) { return true; }, error)) {
         add_note("hostsim: cannot keep export indexes in " + folder + ": " + error +
                  " (every export is read afresh; the answers are the same)");
@@ -118,6 +134,7 @@ std::string take_index_cache_note() {
 }
 
 std::shared_ptr<const regfile::IndexContent> cached_index(const files::OpenedFile& file) {
+    follow_hostsim_cache();
     if (cache.folder.empty()) return nullptr;
     ExportStamp stamp;
     if (!stamp_export(file, stamp)) return nullptr;

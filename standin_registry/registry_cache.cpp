@@ -59,10 +59,9 @@ Snapshot indexed_file(const std::shared_ptr<const files::OpenedFile>& file, cons
                       regfile::ValueCheck check) {
     const unsigned code_page = code_page::machine_code_page();
     const bool checked = check == regfile::ValueCheck::every_line;
-    if (checked) {
-        auto kept = cached_index(*file);
-        if (kept && kept->holds_for(code_page)) return std::make_shared<const regfile::Export>(file, std::move(kept), code_page);
-    }
+    // A kept index has every line checked: it serves any request.
+    auto kept = cached_index(*file);
+    if (kept && kept->holds_for(code_page)) return std::make_shared<const regfile::Export>(file, std::move(kept), code_page);
     auto snapshot = std::make_shared<const regfile::Export>(file, identity.size, check);
     if (checked && snapshot->ok()) keep_index(*file, identity, *snapshot->content());
     return snapshot;

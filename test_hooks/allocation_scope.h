@@ -3,8 +3,13 @@
 // allocate, while the stand-ins of the registry and VISA, and the loader, may.
 #pragma once
 
+#if VANTREL_TEST_HOOKS
 // Defined by a test program that counts allocations; absent everywhere else.
 extern "C" __attribute__((weak)) void vantrel_standin_allocations(int entering);
+#else
+// A build without test hooks (one that ships) has no test program to tell.
+constexpr void (*vantrel_standin_allocations)(int) = nullptr;
+#endif
 
 namespace platform {
 

@@ -19,6 +19,7 @@
 #include "support/registry_fixture.h"
 #include "support/test_host.h"
 #include "text/code_page.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -52,6 +53,14 @@ std::string subkeys(const std::vector<std::pair<std::string, std::string>>& path
     for (const auto& [name, path] : paths) {
         text += "[HKEY_LOCAL_MACHINE\\" + under + "\\" + name + "]\r\n\"" + value_name + "\"=\"" + path + "\"\r\n\r\n";
     }
+    return text;
+}
+
+// "[HKEY_LOCAL_MACHINE\<key>\<name>]" with a binary "Path" of the bytes given, for each
+// (name, bytes): "43,83" is C and a lone lead byte of 932.
+std::string binary_subkeys(const std::vector<std::pair<std::string, std::string>>& bytes) {
+    std::string text;
+    for (const auto& [name, hex] : bytes) text += "[HKEY_LOCAL_MACHINE\\" + key + "\\" + name + "]\r\n\"Path\"=hex:" + hex + "\r\n\r\n";
     return text;
 }
 
@@ -113,6 +122,12 @@ const CodePageCase code_page_cases[] = {
     // MapRegKeys: the second byte of ア is 41, an 'A' only when read as a byte.
     {"cp932_selection_letter_in_second_byte", 932, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "アC"}},
      "MapRegKeys", "c&"},
+    // A lead byte that ends a text is a character alone: the terminating zero is never
+    // taken for its second byte and stepped over.
+    {"cp932_selection_ends_in_lead_byte", 932, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "C\x83"}},
+     "MapRegKeys", "c&"},
+    {"cp932_binary_values_end_in_lead_byte", 932, binary_subkeys({{"1.0", "43,83,41,42"}, {"2.0", "43,83"}, {"3.0", "63,83"}}),
+     listing(), "GetRegKeys", "3.0\r1.0\r"},
     {"cp936_selection_letter_in_second_byte", 936, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "丄C"}},
      "MapRegKeys", "c&"},
     {"cp949_selection_letter_in_second_byte", 949, "", {{"REGISTRY_KEYS", "a\rb\rc\r"}, {"REGISTRY_SEL", "갂C"}},
@@ -124,12 +139,16 @@ const CodePageCase code_page_cases[] = {
     // GetQuendrix: a name holding a letter is passed over, and the second byte of ア is none.
     {"cp932_product_version_without_letter", 932,
      subkeys({{"5.0", "a"}, {"6.0 ア", "b"}, {"7.0b", "c"}}, "SOFTWARE\\Korvalis\\Quendrix"), {}, "GetQuendrix", "6.0 ア"},
+    {"cp932_product_version_letter_after_double_byte", 932,
+     subkeys({{"6.0", "a"}, {"7.0 アb", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"), {}, "GetQuendrix", "6.0"},
     {"cp936_product_version_without_letter", 936, subkeys({{"5.0", "a"}, {"6.0 丄", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"),
      {}, "GetQuendrix", "6.0 丄"},
     {"cp1252_product_version_with_trade_mark", 1252, subkeys({{"5.0", "a"}, {"6.0™", "b"}}, "SOFTWARE\\Korvalis\\Quendrix"),
      {}, "GetQuendrix", "6.0™"},
     // GetDriverVer: a comment's character whose second byte is '_' is no marker.
     {"cp932_header_comment", 932, "", driver_path, "GetDriverVer", "2.014", 1, header_with("ダ")},
+    {"cp932_header_ends_in_lead_byte", 932, "", driver_path, "GetDriverVer", "2.014", 1,
+     {"header.h", header_with("ダ").text + "// \x83"}},
     {"cp936_header_comment", 936, "", driver_path, "GetDriverVer", "2.014", 1, header_with("乢")},
     {"cp949_header_comment", 949, "", driver_path, "GetDriverVer", "2.014", 1, header_with("갂")},
     {"cp950_header_comment", 950, "", driver_path, "GetDriverVer", "2.014", 1, header_with("于")},
@@ -167,10 +186,17 @@ const CodePageCase code_page_cases[] = {
     {"cp65001_driver_folder", 65001, "", driver_in("表"), "GetDriverVer", "2.014", 1, {"表/header.h", header_with("表").text}},
 };
 
-// The text in the machine's code page.
-std::string in_code_page(const std::string& utf8, unsigned code_page) {
+// The text in the machine's code page. A byte that is no UTF-8 (a lone lead byte that a row
+// ends in) is handed over as it is.
+std::string in_code_page(const std::string& utf8_text, unsigned code_page) {
     std::string text;
-    code_page::from_utf8(utf8, code_page, text);
+    for (std::string_view rest(utf8_text); !rest.empty();) {
+        std::size_t run = 0;
+        for (std::size_t length; (length = utf8::well_formed_length(rest.substr(run))) > 0;) run += length;
+        code_page::from_utf8(rest.substr(0, run), code_page, text);
+        if (run < rest.size()) text += rest[run++];
+        rest.remove_prefix(run);
+    }
     return text;
 }
 

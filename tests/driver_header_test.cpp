@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 
 #include "support/endless_file.h"
 #include "support/open_file_limit.h"
+#include "support/standard_input_closed.h"
 #include "support/test_host.h"
 #include "support/case_label.h"
 
@@ -84,6 +86,7 @@ struct HeaderCase {
     const char* expected;
     // Set: the header is this file of the current folder, and DRIVER_PATH names it so.
     const char* name_in_current_folder = nullptr;
+    bool standard_input_closed = false;  // read by a host started without standard input
 };
 
 const HeaderCase header_cases[] = {
@@ -111,6 +114,8 @@ const HeaderCase header_cases[] = {
     {"plus_sign", defines("+2", "+14"), "2.014"},
     {"hexadecimal_prefix_without_digit", defines("1", "0xg"), "1.000"},
     {"carriage_return_at_end_of_file", "#define XY_MAJOR_VERSION 3\r", "3.000"},
+    // A carriage return alone ends a line and keeps the character after it.
+    {"carriage_return_alone", "#define XY_MAJOR_VERSION 1\r_MINOR_VERSION 2\n", "1.002"},
     {"hexadecimal_lower_case", defines("0x9", "0xaf"), "9.175"},
     {"hexadecimal_single_letter", defines("0xA", "0xF"), "10.015"},
     {"hexadecimal_leading_zero", defines("1", "0x010"), "1.016"},
@@ -157,6 +162,8 @@ const HeaderCase header_cases[] = {
      "#define XY123_CLASS_SPEC_MAJOR_VERSION (4)\n#define XY123_CLASS_SPEC_MINOR_VERSION (1)\n" +
          defines("(2)", "(14)"), "4.001"},
     {"one_character_path_in_current_folder", major_1_minor_2, "1.002", "h"},
+    // The header then gets descriptor 0, where the system numbers open files.
+    {"host_without_standard_input", major_1_minor_2, "1.002", nullptr, true},
 };
 
 class DriverHeader : public ::testing::TestWithParam<HeaderCase> {};
@@ -168,6 +175,8 @@ TEST_P(DriverHeader, ReadsVersion) {
                          in_current_folder ? fs::current_path() : fs::temp_directory_path());
     testing_support::TestHost host("vantrel");
     ASSERT_TRUE(host.loaded());
+    std::unique_ptr<testing_support::StandardInputClosed> closed;
+    if (c.standard_input_closed) closed = std::make_unique<testing_support::StandardInputClosed>();
     EXPECT_EQ(driver_version(host, in_current_folder ? c.name_in_current_folder : header.path()), c.expected);
 }
 

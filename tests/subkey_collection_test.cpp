@@ -135,6 +135,11 @@ const CollectionCase collection_cases[] = {
     {"current_version_sharing_a_value",
      versions({{"5.5", path_is("a")}, {"CurrentVersion", path_is("a")}}), "5.5\r"},
     {"values_match_ignoring_ascii_case", versions({{"5.0", path_is("C:\\\\PROG")}, {"5.5", path_is("c:\\\\prog")}}), "5.5\r"},
+    // Equal values read after a longer one: the comparison ends at their end, whatever the
+    // longer one left in the buffer beyond it.
+    {"equal_values_after_longer_one",
+     versions({{"1.0", path_is("C:\\\\PROG")}, {"2.0", path_is("C:\\\\PROGRAMS\\\\LONGER")}, {"3.0", path_is("c:\\\\prog")}}),
+     "3.0\r2.0\r"},
     {"greater_name_enumerated_first", versions({{"a", path_is("X")}, {"B", path_is("x")}}), "a\r"},
     {"greater_name_enumerated_last", versions({{"A", path_is("X")}, {"b", path_is("x")}}), "b\r"},
     {"non_ascii_case_differs", versions({{"5.0", path_is("\xC9")}, {"5.5", path_is("\xE9")}}), "5.5\r5.0\r"},

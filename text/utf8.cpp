@@ -65,4 +65,19 @@ char32_t next(std::string_view text, std::size_t& length) {
     return point;
 }
 
+std::size_t well_formed_length(std::string_view text) {
+    if (text.empty()) return 0;
+    std::size_t length = 0;
+    const bool read = next(text, length) != replacement || text.substr(0, length) == "\xEF\xBF\xBD";
+    return read ? length : 0;
+}
+
+bool valid(std::string_view text) {
+    for (std::size_t length = 0; !text.empty(); text.remove_prefix(length)) {
+        length = well_formed_length(text);
+        if (length == 0) return false;
+    }
+    return true;
+}
+
 }  // namespace utf8

@@ -20,4 +20,11 @@ void append(char32_t point, std::string& out);
 // least one byte, so that what follows is read again from the next byte that can start one.
 char32_t next(std::string_view text, std::size_t& length);
 
+// The bytes of the character the text starts with, when they are UTF-8; 0 when they are not,
+// or the text is empty.
+std::size_t well_formed_length(std::string_view text);
+
+// Whether the whole text is UTF-8 (a U+FFFD written as such included).
+bool valid(std::string_view text);
+
 }  // namespace utf8

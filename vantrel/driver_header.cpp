@@ -103,7 +103,7 @@ bool is_name_character(char c) {
 // second byte of ダ (83 5F) is an '_' only when read as a byte.
 std::size_t find_marker(std::string_view text, std::string_view marker, std::size_t from,
                         const platform::LeadBytes& lead_bytes) {
-    for (std::size_t at = from; at < text.size(); at += lead_bytes.starts_pair(text[at]) ? 2 : 1) {
+    for (std::size_t at = from; at < text.size(); at = lead_bytes.after_character(text.data() + at) - text.data()) {
         if (text.compare(at, marker.size(), marker) != 0) continue;
         const std::size_t end = at + marker.size();
         if (end == text.size() || !is_name_character(text[end])) return end;

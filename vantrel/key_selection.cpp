@@ -23,12 +23,8 @@ using Letters = std::array<bool, letter_count>;
 // when read as a byte.
 Letters selected_letters(const char* selection, const platform::LeadBytes& lead_bytes) {
     Letters letters{};
-    for (; *selection != '\0'; ++selection) {
-        if (lead_bytes.starts_pair(*selection)) {
-            if (*++selection == '\0') break;
-        } else if (*selection >= 'A' && *selection <= 'Z') {
-            letters[static_cast<std::size_t>(*selection - 'A')] = true;
-        }
+    for (; *selection != '\0'; selection = lead_bytes.after_character(selection)) {
+        if (*selection >= 'A' && *selection <= 'Z') letters[static_cast<std::size_t>(*selection - 'A')] = true;
     }
     return letters;
 }

@@ -32,12 +32,8 @@ Answer pellward_answer;
 // A letter is a character of its own: the second byte of ア (83 41 in code page 932) is no
 // 'A', and a name such as "6.0 ア" holds no letter.
 bool holds_letter(const char* text, const platform::LeadBytes& lead_bytes) {
-    for (; *text != '\0'; ++text) {
-        if (lead_bytes.starts_pair(*text)) {
-            if (*++text == '\0') break;
-        } else if (characters::is_letter(*text)) {
-            return true;
-        }
+    for (; *text != '\0'; text = lead_bytes.after_character(text)) {
+        if (characters::is_letter(*text)) return true;
     }
     return false;
 }

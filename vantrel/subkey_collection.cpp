@@ -63,17 +63,18 @@ static_assert(entry_capacity <= 256, "slots fit the order's bytes");
 // character is never folded, whatever it is: folded, it would make ア (83 41) and ヂ (83 61)
 // in code page 932 one character, and two different paths one value.
 bool same_folded(const char* left, const char* right, const platform::LeadBytes& lead_bytes) {
-    for (; characters::to_upper(*left) == characters::to_upper(*right); ++left, ++right) {
-        if (*left == '\0') return true;
-        // Equal when folded, a lead byte (never a letter) is equal as it is.
-        if (lead_bytes.starts_pair(*left)) {
-            ++left;
-            ++right;
-            if (*left != *right) return false;
-            if (*left == '\0') return true;
+    for (;;) {
+        const char* next = lead_bytes.after_character(left);
+        if (next - left == 2) {
+            if (left[0] != right[0] || left[1] != right[1]) return false;
+        } else if (characters::to_upper(*left) != characters::to_upper(*right)) {
+            return false;
+        } else if (*left == '\0') {
+            return true;
         }
+        right += next - left;
+        left = next;
     }
-    return false;
 }
 
 // strcmp compares bytes as unsigned values and lets the terminating zero take part, so a

@@ -24,6 +24,8 @@
 // the one descriptor that helper names, so a test sees which helper the loader found.
 // visa_standin_open_handles() tells how many handles are open, for a program that keeps
 // the library loaded and asks it directly instead of reading the log.
+// Built without VANTREL_TEST_HOOKS (the VISA stand-in that ships beside hostsim for a fleet's
+// machines) it reads VISA_STANDIN_RESOURCES alone: no faults, no log, no generated lists.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -87,8 +89,19 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
+// A variable that steers a test (VISA_STANDIN_FAIL, _LOG, _GENERATED): read in test builds
+// alone; the VISA stand-in that ships lists VISA_STANDIN_RESOURCES and nothing else.
+std::string test_setting(const char* name) {
+#if VANTREL_TEST_HOOKS
+    return environment(name);
+#else
+    (void)name;
+    return "";
+#endif
+}
+
 void log_event(const std::string& event) {
-    const std::string path = environment("VISA_STANDIN_LOG");
+    const std::string path = test_setting("VISA_STANDIN_LOG");
     if (path.empty()) return;
     if (FILE* log = std::fopen(path.c_str(), "a")) {
         std::fprintf(log, "%s\n", event.c_str());
@@ -104,7 +117,7 @@ long fault_number(const std::string& faults, const std::string& name) {
 }
 
 bool fault(const std::string& name) {
-    return ("," + environment("VISA_STANDIN_FAIL") + ",").find("," + name + ",") != std::string::npos;
+    return ("," + test_setting("VISA_STANDIN_FAIL") + ",").find("," + name + ",") != std::string::npos;
 }
 
 std::vector<std::string> generated_resources(const std::string& shape) {
@@ -125,7 +138,7 @@ std::vector<std::string> resources() {
 #if defined(VISA_STANDIN_WITH_HELPER)
     return {visa_helper_descriptor()};
 #endif
-    const std::string generated = environment("VISA_STANDIN_GENERATED");
+    const std::string generated = test_setting("VISA_STANDIN_GENERATED");
     if (!generated.empty()) return generated_resources(generated);
     std::vector<std::string> list;
     const std::string text = environment("VISA_STANDIN_RESOURCES");
@@ -186,9 +199,11 @@ void copy_descriptor(const std::string& descriptor, char* buffer) {
 
 }  // namespace
 
+#if VANTREL_TEST_HOOKS
 VISA_STANDIN_EXPORT int visa_standin_open_handles() {
     return open_handles;
 }
+#endif
 
 #if !defined(VISA_STANDIN_WITHOUT_OPEN_DEFAULT_RM)
 VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viOpenDefaultRM(vi::Session* session) {
@@ -221,7 +236,7 @@ VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viFindRsrc(vi::Session, char* e
         ++open_handles;
         log_event("find " + std::to_string(*find_list));
     }
-    const long forced_count = fault_number(environment("VISA_STANDIN_FAIL"), "count");
+    const long forced_count = fault_number(test_setting("VISA_STANDIN_FAIL"), "count");
     *count = forced_count >= 0 ? static_cast<std::uint32_t>(forced_count)
                                : static_cast<std::uint32_t>(find_state.resources.size());
     copy_descriptor(find_state.resources[find_state.position++], descriptor);
@@ -233,7 +248,7 @@ VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viFindRsrc(vi::Session, char* e
 #if !defined(VISA_STANDIN_WITHOUT_FIND_NEXT)
 VISA_STANDIN_EXPORT vi::Status VISA_STANDIN_CALL viFindNext(vi::FindList, char* descriptor) {
     const StandinWork work;
-    const long fail_after = fault_number(environment("VISA_STANDIN_FAIL"), "next_after");
+    const long fail_after = fault_number(test_setting("VISA_STANDIN_FAIL"), "next_after");
     if (fail_after >= 0 && find_state.next_calls++ >= fail_after) return vi::error_resource_not_found;
     if (find_state.position >= find_state.resources.size()) return vi::error_resource_not_found;
     if (fault("silent_next")) return succeeded();

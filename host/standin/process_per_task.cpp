@@ -67,11 +67,15 @@ bool start(std::size_t index, const std::function<void(std::size_t, const Send&)
 }
 
 std::string describe(int status) {
-    if (WIFSIGNALED(status)) {
-        const int signal_number = WTERMSIG(status);
-        return "signal " + std::to_string(signal_number) + " (" + strsignal(signal_number) + ")";
+    if (!WIFSIGNALED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    switch (const int signal_number = WTERMSIG(status)) {
+        case SIGSEGV:
+        case SIGBUS: return crash::access_violation;
+        case SIGILL: return crash::illegal_instruction;
+        case SIGFPE: return crash::arithmetic_fault;
+        case SIGABRT: return crash::abort;
+        default: return "signal " + std::to_string(signal_number) + " (" + strsignal(signal_number) + ")";
     }
-    return "exit status " + std::to_string(WEXITSTATUS(status));
 }
 
 void finish(Running& running, TaskResult& result, bool timed_out) {
@@ -97,21 +101,23 @@ bool read_from(Running& running, TaskResult& result) {
     return count == 0;
 }
 
+// Until the first deadline, and a second at most, so that progress is told that often.
 int milliseconds_to_first_deadline(const std::vector<Running>& running) {
     Clock::time_point first = running.front().deadline;
     for (const Running& each : running) first = std::min(first, each.deadline);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left + 1, 0, 60 * 1000));
+    return static_cast<int>(std::clamp<long long>(left + 1, 0, 1000));
 }
 
 }  // namespace
 
 bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
                const std::function<void(std::size_t index, const Send& send)>& task,
-               std::vector<TaskResult>& results, std::string&) {
+               std::vector<TaskResult>& results, std::string&, const Progress& progress) {
     results.assign(count, TaskResult{});
     std::vector<Running> running;
     std::size_t next = 0;
+    std::size_t finished = 0;
     if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
     while (next < count || !running.empty()) {
         while (next < count && running.size() < jobs) {
@@ -121,6 +127,7 @@ bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
             } else {
                 results[next].end = TaskResult::End::crashed;
                 results[next].reason = "no process could be started for it";
+                ++finished;
             }
             ++next;
         }
@@ -136,9 +143,15 @@ bool run_tasks(std::size_t count, unsigned jobs, double time_limit_seconds,
             if (!ended && !late) continue;
             finish(each, result, late);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+            ++finished;
         }
+        if (progress) progress(finished);
     }
     return true;
+}
+
+bool runs_a_parents_task() {
+    return false;
 }
 
 }  // namespace host

@@ -1,185 +1,60 @@
-// Stand-in side: the libraries read the .reg file named by VANTREL_REGISTRY, and the VISA
-// stand-in lists the descriptors in VISA_STANDIN_RESOURCES.
+// Stand-in side: every machine the libraries see is an export (host/export_machine.h).
 #include "host/registry_source.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-
-#include "host/program_location.h"
-#include "platform/loader.h"
-#include "standin_registry/files.h"
-#include "standin_registry/index_cache.h"
-#include "standin_registry/registry_cache.h"
-#include "standin_registry/wow64_redirection.h"
-#include "text/code_page.h"
+#include "host/export_machine.h"
 
 namespace host {
-namespace {
 
-// The VISA library of the machine shown last, kept loaded while it is shown: the libraries
-// then find it by its name alone even after the current folder has moved to the machine's
-// folder, where a relative folder on the loader's path no longer leads to it.
-platform::LibraryHandle shown_visa = nullptr;
-
-std::string shown_kind = "32-bit";
-
-// The code page of machines that state none, and the one the current machine's folder states.
-unsigned default_code_page = code_page::western;
-unsigned stated_code_page = 0;
-
-// "932" as a code page the converter knows, or 0.
-unsigned read_code_page(const std::string& text) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
-    const unsigned number = static_cast<unsigned>(std::stoul(text));
-    return number > 0 && code_page::known(number) ? number : 0;
+bool show_exports(std::string&) {
+    return true;
 }
 
-// The ACP value of HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Nls\CodePage, as Windows
-// records it (a string of digits); "" when the export does not hold it.
-std::string recorded_code_page(const regfile::Export& registry) {
-    const regfile::ExportKey* key = &registry.machine();
-    for (const char* name : {"SYSTEM", "CurrentControlSet", "Control", "Nls", "CodePage"}) {
-        key = registry.find_subkey(*key, name);
-        if (key == nullptr) return "";
-    }
-    const regfile::Value* value = registry.find_value(*key, "ACP");
-    if (value == nullptr) return "";
-    const std::string text(value->data.begin(), value->data.end());
-    return text.substr(0, text.find('\0'));
+bool showing_exports() {
+    return true;
 }
-
-void show_code_page(unsigned number) {
-    setenv("VANTREL_CODE_PAGE", std::to_string(number).c_str(), 1);
-}
-
-}  // namespace
 
 bool use_registry_file(const std::string& path, std::string& error) {
-    // Absolute, so that the file is still found after the current folder changes.
-    const std::string absolute = std::filesystem::absolute(path).string();
-    // The machine's code page first: an ANSI export is read in it. The export's own record
-    // wins over what the machine's folder states, and that over the default. Every line is
-    // read here, once, to name those the libraries will not see; the libraries are then
-    // served the same index and read only the values they ask for.
-    show_code_page(stated_code_page != 0 ? stated_code_page : default_code_page);
-    standin_registry::Snapshot parsed = standin_registry::checked_registry_snapshot(absolute);
-    const std::string recorded = parsed->ok() ? recorded_code_page(*parsed) : "";
-    if (!recorded.empty()) {
-        const unsigned number = read_code_page(recorded);
-        if (number == 0) {
-            error = path + ": the code page it records (ACP \"" + recorded + "\") cannot be converted here";
-            return false;
-        }
-        show_code_page(number);
-        // The same index, unless the export is ANSI text, whose names read otherwise.
-        if (number != parsed->code_page()) parsed = standin_registry::checked_registry_snapshot(absolute);
-    }
-    if (!parsed->ok()) {
-        error = parsed->error_line() > 0 ? path + ":" + std::to_string(parsed->error_line()) + ": " + parsed->error()
-                                         : "cannot read " + path;
-        return false;
-    }
-    // The libraries never print: the lines they will not see are reported here, once.
-    for (const regfile::Warning& warning : parsed->warnings()) {
-        std::cerr << "warning: " << path << ":" << warning.line << ": " << warning.message
-                  << "; line skipped\n";
-    }
-    setenv("VANTREL_REGISTRY", absolute.c_str(), 1);
-    shown_kind = (standin_registry::stated_sixty_four_bit_machine() || standin_registry::holds_wow64_node(*parsed)) ? "64-bit" : "32-bit";
-    return true;
+    return export_machine::use_registry_file(path, error);
 }
 
 bool use_index_cache(bool enabled, std::string& error) {
-    std::uint64_t size = standin_registry::default_cache_size;
-    const char* stated = std::getenv("VANTREL_CACHE_SIZE");
-    if (stated != nullptr && *stated != '\0' && !standin_registry::read_cache_size(stated, size)) {
-        error = std::string("VANTREL_CACHE_SIZE is a size such as 500M or 4G, not '") + stated + "'";
-        return false;
-    }
-    standin_registry::use_index_cache(enabled ? standin_registry::files::user_cache_folder() : "", size);
-    return true;
+    return export_machine::use_index_cache(enabled, error);
 }
 
 std::string take_index_cache_note() {
-    return standin_registry::take_index_cache_note();
+    return export_machine::take_index_cache_note();
 }
 
-// The stand-in registry reads the same variable (platform/standin/registry.cpp).
 bool state_machine_kind(const std::string& bits, std::string& error) {
-    if (bits != "32" && bits != "64") {
-        error = "the kind of machine is 32 or 64, not '" + bits + "'";
-        return false;
-    }
-    setenv("VANTREL_REGISTRY_MACHINE", bits.c_str(), 1);
-    return true;
+    return export_machine::state_machine_kind(bits, error);
 }
 
 std::string shown_machine_kind() {
-    return shown_kind;
+    return export_machine::shown_machine_kind();
 }
 
 bool state_code_page(const std::string& number, std::string& error) {
-    default_code_page = read_code_page(number);
-    if (default_code_page == 0) {
-        error = "the code page is that of a Windows machine (874, 932, 936, 949, 950, 1250 to 1258, or 65001 for "
-                "UTF-8), not '" + number + "'";
-        return false;
-    }
-    show_code_page(default_code_page);
-    return true;
+    return export_machine::state_code_page(number, error);
 }
 
 std::string shown_code_page() {
-    return std::to_string(code_page::machine_code_page());
+    return export_machine::shown_code_page();
 }
 
 bool use_stated_code_page(const std::string& path, std::string& error) {
-    stated_code_page = 0;
-    if (path.empty()) return true;
-    std::ifstream file(path);
-    std::string number;
-    file >> number;
-    stated_code_page = read_code_page(number);
-    if (stated_code_page == 0) {
-        error = path + " states no code page that can be converted (a number such as 932)";
-        return false;
-    }
-    return true;
+    return export_machine::use_stated_code_page(path, error);
 }
 
 std::string typed_for_machine(const std::string& typed) {
-    std::string text;
-    code_page::from_utf8(typed, code_page::machine_code_page(), text);
-    return text;
+    return export_machine::typed_for_machine(typed);
 }
 
 std::string machine_for_terminal(const std::string& text) {
-    std::string typed;
-    code_page::to_utf8(text, code_page::machine_code_page(), typed);
-    return typed;
+    return export_machine::machine_for_terminal(text);
 }
 
 bool use_instruments(const std::vector<std::string>& descriptors, std::string& error) {
-    std::string list;
-    for (const std::string& descriptor : descriptors) {
-        if (descriptor.find('|') != std::string::npos) {
-            error = "'|' cannot be part of a descriptor: " + descriptor;
-            return false;
-        }
-        list += (list.empty() ? "" : "|") + descriptor;
-    }
-    platform::free_library(shown_visa);
-    shown_visa = descriptors.empty() ? nullptr : platform::load_visa_library();
-    if (!descriptors.empty() && shown_visa == nullptr) {
-        error = "no VISA library to list the instruments: put the VISA stand-in's folder (" +
-                executable_directory() + "visa/full) on LD_LIBRARY_PATH";
-        return false;
-    }
-    setenv("VISA_STANDIN_RESOURCES", list.c_str(), 1);
-    unsetenv("VISA_STANDIN_GENERATED");  // it would replace the machine's list
-    return true;
+    return export_machine::use_instruments(descriptors, error);
 }
 
 }  // namespace host

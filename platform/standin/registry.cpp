@@ -1,4 +1,5 @@
-// Stand-in side of the registry seam, for builds away from Windows. HKEY_LOCAL_MACHINE is
+// Stand-in side of the registry seam: natively, and on Windows in the stand-in libraries
+// that hostsim.exe loads for a fleet's machines. HKEY_LOCAL_MACHINE is
 // the content of the .reg file named by VANTREL_REGISTRY, or the text a program supplies
 // (test_hooks/registry_text.h). A file is indexed once per change
 // (standin_registry/registry_cache.cpp), so the next call sees a change while a large export
@@ -9,11 +10,11 @@
 // backslash is one separator or none, and a path or subkey name starting with a backslash
 // opens nothing.
 //
-// VANTREL_REGISTRY_FAIL makes chosen operations fail, for tests of paths the real
-// registry rarely takes: a comma-separated list of "open", "open_subkey", "count",
-// "enumerate", "read", where "enumerate#N" fails only for subkey index N, and "view_flag",
-// which fails every open asked for in the 32-bit or 64-bit view, as a system that does not
-// know the view flags refuses them.
+// In test builds (test_hooks/registry_faults.h) VANTREL_REGISTRY_FAIL makes chosen
+// operations fail, for tests of paths the real registry rarely takes: a comma-separated
+// list of "open", "open_subkey", "count", "enumerate", "read", where "enumerate#N" fails
+// only for subkey index N, and "view_flag", which fails every open asked for in the 32-bit
+// or 64-bit view, as a system that does not know the view flags refuses them.
 //
 // VANTREL_REGISTRY_CHANGED and VANTREL_REGISTRY_CHANGE_AFTER stand for a registry that
 // changes while an export works: once N subkeys (N from the second variable) have been
@@ -45,6 +46,7 @@
 
 #include "test_hooks/allocation_scope.h"
 #include "standin_registry/registry_cache.h"
+#include "test_hooks/registry_faults.h"
 #include "test_hooks/registry_operations.h"
 #include "standin_registry/wow64_redirection.h"
 #include "regfile/export_index.h"
@@ -74,10 +76,7 @@ struct OpenKey {
 std::uint64_t operations = 0;
 
 bool fault_injected(const std::string& operation) {
-    const char* faults = std::getenv("VANTREL_REGISTRY_FAIL");
-    if (faults == nullptr) return false;
-    const std::string list = std::string(",") + faults + ",";
-    return list.find("," + operation + ",") != std::string::npos;
+    return test_hooks::registry_fault(operation);
 }
 
 bool view_flag_refused(RegistryView view) {
@@ -86,10 +85,9 @@ bool view_flag_refused(RegistryView view) {
 
 // Switches the registry seen below main to the changed one when its turn has come.
 void apply_registry_change(MainKey& main) {
-    const char* changed = std::getenv("VANTREL_REGISTRY_CHANGED");
-    const char* after = std::getenv("VANTREL_REGISTRY_CHANGE_AFTER");
-    if (changed == nullptr || after == nullptr) return;
-    if (main.subkey_opens == std::strtoul(after, nullptr, 10)) main.snapshot = standin_registry::registry_snapshot(changed);
+    if (const char* changed = test_hooks::changed_registry(main.subkey_opens)) {
+        main.snapshot = standin_registry::registry_snapshot(changed);
+    }
 }
 
 // Walks a backslash-separated path, passing over empty components; an empty path is the

@@ -12,10 +12,10 @@ bool same_text(const char* left, const char* right) noexcept {
     return std::strcmp(left, right) == 0;
 }
 
-// The code page the stand-in models (VANTREL_CODE_PAGE), its lead bytes as iconv finds them.
+// The code page the stand-in models (VANTREL_CODE_PAGE), its lead bytes as its conversion table gives them.
 LeadBytes ansi_lead_bytes() noexcept try {
     const StandinAllocationScope standin;
-    return LeadBytes{code_page::lead_bytes(code_page::machine_code_page())};
+    return code_page::lead_bytes(code_page::machine_code_page());
 } catch (...) {
     return LeadBytes{};
 }

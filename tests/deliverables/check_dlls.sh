@@ -8,6 +8,8 @@
 # Windows may relocate (dynamic base) and keep data non-executable (NX), with no section
 # both writable and executable; and, from the link maps, none of the C++ library's
 # streams or locales linked in (they would bring the locale machinery into the installer).
+# The same of the stand-in libraries beside hostsim.exe (standin/), which must never reach a
+# deliverable, and never be taken for one: their names and descriptions say what they are.
 # Release grade: a version resource holding the project's version; no link time stamped
 # in; structured exceptions declared as a binary analyzer expects of a DLL in an elevated
 # process (NO_SEH, and nothing in the code that registers a handler); and the stack
@@ -38,8 +40,19 @@ more_imports=""
 function_suffix=""
 
 check_dll() {
+    name=$1
+    check_image "$@" || return 0
+    shift
+    headers=$("$objdump" -p "$dir/$name")
+    check_runtime_pieces "$name"
+    check_release_grade "$name" "$headers"
+    check_stdcall "$@"
+}
+
+# Exactly the exports given, the imports allowed, and the PE flags; false when not built.
+check_image() {
     name=$1; dll=$dir/$1; shift
-    if [ ! -f "$dll" ]; then fail "$dll was not built"; return; fi
+    if [ ! -f "$dll" ]; then fail "$dll was not built"; return 1; fi
     expected=$(printf '%s\n' "$@" | sort)
     actual=$(exports_of "$dll")
     if [ "$expected" = "$actual" ]; then
@@ -65,9 +78,6 @@ check_dll() {
     writable_code=$("$objdump" -h "$dll" | awk '/^ *[0-9]+ /{name=$2; next} /CODE/ && !/READONLY/ {print name}')
     [ -z "$writable_code" ] || fail "$(basename "$dll") has writable code sections: $writable_code"
     echo "ok   $(basename "$dll"): pei-i386, DYNAMIC_BASE, NX_COMPAT, no writable code, $(wc -c < "$dll") bytes"
-    check_runtime_pieces "$name"
-    check_release_grade "$name" "$headers"
-    check_stdcall "$@"
 }
 
 check_release_grade() {
@@ -132,11 +142,50 @@ check_runtime_pieces() {
     echo "ok   $1 links from libstdc++: ${pieces:-nothing}"
 }
 
+# The stand-in code is hostsim.exe's alone (its fleet): none of its objects is linked into a
+# deliverable, and none of the variables through which it is shown a machine is named there.
+check_no_standin() {
+    name=$1; dll=$dir/$1
+    before=$failures
+    standin_objects=$(own_objects "$mapdir/${name%.dll}.map" | grep -E 'standin|regfile' || true)
+    [ -z "$standin_objects" ] || fail "$name links stand-in code: $standin_objects"
+    ! "$strings_tool" -a "$dll" | grep -qE 'VANTREL_(REGISTRY|CODE_PAGE)|VISA_STANDIN' ||
+        fail "$name names a variable of the stand-ins"
+    [ "$failures" -ne "$before" ] || echo "ok   $name: no stand-in code linked in, no stand-in variable named"
+}
+strings_tool=$(echo "$objdump" | sed 's/objdump$/strings/')
+
 check_dll vantrel.dll GetQuendrix GetWexo _GetZelk@4 GreaterEqual GetDriverVer GetRegKey MapRegKeys GetRegKeys
 check_dll driver.dll GetHW
 # The custom actions, one per export under its name; each is a function NameAction.
 more_imports="MSI.DLL"
 function_suffix=Action
 check_dll vantrel_msi.dll GetQuendrix GetWexo _GetZelk@4 GreaterEqual GetDriverVer GetRegKey MapRegKeys GetRegKeys GetHW
+for dll in vantrel.dll driver.dll vantrel_msi.dll; do check_no_standin "$dll"; done
+
+# The stand-in libraries that ship beside hostsim.exe (standin/): the deliverables' exports
+# (the VISA stand-in's: VISA's four), the same imports, PE flags and release grade, their own
+# names and a description that says what they are.
+more_imports=""
+function_suffix=""
+dir=$dir/standin
+check_dll vantrel_standin.dll GetQuendrix GetWexo _GetZelk@4 GreaterEqual GetDriverVer GetRegKey MapRegKeys GetRegKeys
+check_dll driver_standin.dll GetHW
+# The VISA stand-in they load: VISA's four functions; none of them carries a test hook.
+if check_image visa_standin.dll viClose viFindNext viFindRsrc viOpenDefaultRM; then
+    "$objdump" -p "$dir/visa_standin.dll" | grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970' ||
+        fail "visa_standin.dll: a link time is stamped in"
+fi
+before=$failures
+for standin in vantrel_standin.dll driver_standin.dll visa_standin.dll; do
+    "$strings_tool" -a "$dir/$standin" | grep -qE 'VANTREL_REGISTRY_(FAIL|CHANGE)|VISA_STANDIN_(FAIL|LOG|GENERATED)' &&
+        fail "$standin reads a test hook's variable"
+    resource=$("$strings_tool" -e l "$dir/$standin")
+    echo "$resource" | grep -qx "Stand-in for [A-Za-z.]*: .*never for an installer" &&
+        echo "$resource" | grep -qx "${standin%.dll}" && echo "$resource" | grep -qx "$version" ||
+        fail "$standin: no version resource ($version) naming it and describing it as a stand-in"
+done
+[ "$failures" -ne "$before" ] ||
+    echo "ok   the stand-ins' version resources ($version) name them and describe them as stand-ins"
 
 [ "$failures" -eq 0 ] || { echo "$failures deliverable check(s) failed"; exit 1; }

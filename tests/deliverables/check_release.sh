@@ -1,8 +1,8 @@
 #!/bin/sh
 # The release zip: named for the version, holding exactly the two DLLs and hostsim.exe of
-# this build, the installer authors' reference, the NSIS header, the custom-action DLL with
-# its WiX include and SHA256SUMS that match them; and made twice, some
-# seconds apart, the same bytes.
+# this build with the stand-in libraries of its fleet in standin/, the installer authors'
+# reference, the NSIS header, the custom-action DLL with its WiX include and SHA256SUMS that
+# match them; and made twice, some seconds apart, the same bytes.
 # usage: check_release.sh SOURCE_DIR BUILD_DIR VERSION
 . "$(dirname "$0")/release_check_start.sh"
 release() { VANTREL_RELEASE_BUILT=1 VANTREL_RELEASE_BUILD="$build" "$source/scripts/release" "$1" >/dev/null; }
@@ -13,11 +13,13 @@ release "$scratch/second"
 zip=vantrel-$version.zip
 [ -f "$scratch/first/$zip" ] || { echo "FAIL no $zip: $(ls "$scratch/first")"; exit 1; }
 entries=$(unzip -Z1 "$scratch/first/$zip" | tr '\n' ' ')
-[ "$entries" = "vantrel.dll driver.dll hostsim.exe vantrel_msi.dll reference.md vantrel.nsh vantrel_msi.wxi SHA256SUMS " ] || fail "$zip holds: $entries"
+standins="standin/vantrel_standin.dll standin/driver_standin.dll standin/visa_standin.dll"
+[ "$entries" = "vantrel.dll driver.dll hostsim.exe vantrel_msi.dll $standins reference.md vantrel.nsh vantrel_msi.wxi SHA256SUMS " ] ||
+    fail "$zip holds: $entries"
 mkdir "$scratch/unpacked"
 unzip -q "$scratch/first/$zip" -d "$scratch/unpacked"
 (cd "$scratch/unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
-for dll in vantrel.dll driver.dll hostsim.exe vantrel_msi.dll; do
+for dll in vantrel.dll driver.dll hostsim.exe vantrel_msi.dll $standins; do
     cmp -s "$scratch/unpacked/$dll" "$build/bin/$dll" || fail "$dll in the zip is not the built one"
 done
 cmp -s "$scratch/unpacked/reference.md" "$source/docs/reference.md" || fail "reference.md is not docs/reference.md"

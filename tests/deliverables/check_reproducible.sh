@@ -1,8 +1,8 @@
 #!/bin/sh
 # The deliverables are reproducible: the same sources, copied to another folder and built
 # there from scratch, give DLLs and a hostsim.exe identical to this build's, byte for byte.
-# Only what the release ships (the two DLLs, the custom-action DLL and hostsim.exe) is
-# built again, without the tests.
+# Only what the release ships (the two DLLs, the custom-action DLL, hostsim.exe and the
+# stand-in libraries of its fleet) is built again, without the tests.
 # usage: check_reproducible.sh SOURCE_DIR BUILD_DIR TOOLCHAIN_FILE (relative to SOURCE_DIR) BUILD_TYPE
 set -eu
 source=$1
@@ -22,7 +22,8 @@ cmake --build "$scratch/second-build" -j 2 --target vantrel driver vantrel_msi h
     { tail -30 "$scratch/build.log"; exit 1; }
 
 failures=0
-for dll in vantrel.dll driver.dll vantrel_msi.dll hostsim.exe; do
+for dll in vantrel.dll driver.dll vantrel_msi.dll hostsim.exe standin/vantrel_standin.dll standin/driver_standin.dll \
+    standin/visa_standin.dll; do
     first=$(sha256sum < "$build/bin/$dll" | cut -d' ' -f1)
     second=$(sha256sum < "$scratch/second-build/bin/$dll" | cut -d' ' -f1)
     echo "$dll  $build/bin: $first"

@@ -41,7 +41,9 @@ mkdir unpacked
 unzip -q "first/$zip" -d unpacked
 (cd unpacked && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the signed files"
 cmp -s "first/$zip" "second/$zip" || fail "signed twice at one time, the zips differ"
-for dll in vantrel.dll driver.dll hostsim.exe vantrel_msi.dll; do
+mkdir verify-standin removed-standin changed-standin  # beside each signed program in standin/
+for dll in vantrel.dll driver.dll hostsim.exe vantrel_msi.dll standin/vantrel_standin.dll standin/driver_standin.dll \
+    standin/visa_standin.dll; do
     built=$(sha256sum < "$build/bin/$dll" | cut -d' ' -f1)
     signed=$(sha256sum < "unpacked/$dll" | cut -d' ' -f1)
     echo "$dll  unsigned $built  signed $signed"
@@ -71,5 +73,5 @@ mkdir -p "$build/signed"
 cp unpacked/vantrel.dll unpacked/driver.dll ca.crt "$build/signed/"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "ok   signed release: the three DLLs and hostsim.exe verify, SHA256SUMS matches, signature removed gives the built bytes," \
+echo "ok   signed release: the three DLLs, hostsim.exe and the stand-ins verify, SHA256SUMS matches, signature removed gives the built bytes," \
     "a changed byte fails, the same zip twice"

@@ -12,14 +12,17 @@ hostsim=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 only=${3:-}
 # The VISA stand-in lists each machine's instruments file.
 export LD_LIBRARY_PATH="$(dirname "$hostsim")/visa/full"
-shown=$(cat "$check/shown")
+# The variables a script's rows show: its own list (scripts/NAME.shown), where it has one.
+shown_by() {
+    if [ -f "$check/scripts/$1.shown" ]; then cat "$check/scripts/$1.shown"; else cat "$check/shown"; fi
+}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
 for script in "$check"/scripts/*.script; do
     name=$(basename "$script" .script)
     fleet=$scratch/fleet.$name.tsv
-    (cd "$check" && "$hostsim" --script "scripts/$name.script" --fleet machines --show "$shown" --format tsv) \
+    (cd "$check" && "$hostsim" --script "scripts/$name.script" --fleet machines --show "$(shown_by "$name")" --format tsv) \
         >"$fleet" 2>"$fleet.errors"
     for answers in "$check"/answers/*."$name".tsv; do
         machine=$(basename "$answers" ".$name.tsv")
@@ -40,7 +43,8 @@ done
 if [ -z "$only" ]; then
     for script in "$check"/scripts/*.script; do
         echo "== the fleet table of $(basename "$script") over the snapshots"
-        (cd "$check" && "$hostsim" --script "scripts/$(basename "$script")" --fleet machines --show "$shown")
+        (cd "$check" && "$hostsim" --script "scripts/$(basename "$script")" --fleet machines \
+            --show "$(shown_by "$(basename "$script" .script)")")
     done
 fi
 exit $failed

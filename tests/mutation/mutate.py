@@ -22,7 +22,8 @@ FOLDERS = ["hostcall", "vantrel", "driver"]
 # The character classes are a header, but a small one that only the files reading text include.
 SHARED_FILES = ["text/characters.h"]
 PLATFORM_FILES = ["platform/standin/registry.cpp", "standin_registry/registry_cache.cpp",
-                  "standin_registry/wow64_redirection.cpp", "platform/standin/file.cpp", "platform/standin/loader.cpp",
+                  "standin_registry/wow64_redirection.cpp",
+                  "platform/standin/file.cpp", "platform/standin/loader.cpp",
                   "platform/standin/text.cpp"]
 # hostsim's index cache is met through hostsim alone: its files' mutants are chosen apart
 # (the others' choice stays as it was), and these files' mutants also run the cache's table.

@@ -61,7 +61,7 @@ LeadBytes header_leads(const std::uint16_t* words) {
     LeadBytes leads{};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(words + header_lead_bytes);
     for (std::size_t range = 0; range + 1 < lead_range_bytes && bytes[range] != 0; range += 2) {
-        for (unsigned byte = bytes[range]; byte <= bytes[range + 1]; ++byte) leads[byte] = true;
+        for (unsigned byte = bytes[range]; byte <= bytes[range + 1]; ++byte) leads.lead[byte] = true;
     }
     return leads;
 }

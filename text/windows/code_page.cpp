@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace code_page {
@@ -29,8 +30,14 @@ void append_narrow(const std::wstring& wide, unsigned code_page, std::string& ou
 
 }  // namespace
 
+// The system's, unless the host simulator shows the stand-in libraries a machine of another
+// code page (VANTREL_CODE_PAGE, read through the C runtime that sets it).
 unsigned machine_code_page() {
-    return GetACP();
+    const char* stated = std::getenv("VANTREL_CODE_PAGE");
+    if (stated == nullptr || *stated == '\0') return GetACP();
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(stated, &end, 10);
+    return *end == '\0' && number > 0 && number < 65536 ? static_cast<unsigned>(number) : GetACP();
 }
 
 bool known(unsigned code_page) {
@@ -51,16 +58,6 @@ void from_utf8(std::string_view text, unsigned code_page, std::string& out) {
         return;
     }
     append_narrow(to_wide(text, CP_UTF8), code_page, out);
-}
-
-LeadBytes lead_bytes(unsigned code_page) {
-    LeadBytes leads{};
-    CPINFO info{};
-    if (!GetCPInfo(code_page, &info)) return leads;
-    for (int range = 0; range + 1 < MAX_LEADBYTES && info.LeadByte[range] != 0; range += 2) {
-        for (unsigned byte = info.LeadByte[range]; byte <= info.LeadByte[range + 1]; ++byte) leads[byte] = true;
-    }
-    return leads;
 }
 
 }  // namespace code_page
