@@ -35,43 +35,48 @@ struct Decimal {
 };
 
 // An unsigned integer of up to 1024 bits, enough for 10^174 x 2^25 and 10^128 x 2^150, the
-// largest quotient terms the reading forms.
+// largest quotient terms the reading forms. Only the limbs up to used_ can be non-zero, and
+// every operation stops there: most versions are a few digits, a limb or two.
 class BigNumber {
 public:
     static constexpr int limb_count = 32;
 
-    explicit BigNumber(std::uint32_t value) : limbs_{} { limbs_[0] = value; }
+    explicit BigNumber(std::uint32_t value) : limbs_{}, used_(1) { limbs_[0] = value; }
 
     void multiply_add(std::uint32_t factor, std::uint32_t addend) {
         std::uint64_t carry = addend;
-        for (std::uint32_t& limb : limbs_) {
-            const std::uint64_t product = std::uint64_t{limb} * factor + carry;
-            limb = static_cast<std::uint32_t>(product);
+        for (int i = 0; i < used_; ++i) {
+            const std::uint64_t product = std::uint64_t{limbs_[i]} * factor + carry;
+            limbs_[i] = static_cast<std::uint32_t>(product);
             carry = product >> 32;
         }
+        if (carry != 0 && used_ < limb_count) limbs_[used_++] = static_cast<std::uint32_t>(carry);
     }
 
     void shift_left(int bits) {
         const int limbs = bits / 32;
         const int rest = bits % 32;
-        for (int i = limb_count - 1; i >= 0; --i) {
+        const int used = used_ + limbs + 1 < limb_count ? used_ + limbs + 1 : limb_count;
+        for (int i = used - 1; i >= 0; --i) {
             const int from = i - limbs;
             std::uint64_t value = from >= 0 ? std::uint64_t{limbs_[from]} << rest : 0;
             if (from >= 1 && rest != 0) value |= limbs_[from - 1] >> (32 - rest);
             limbs_[i] = static_cast<std::uint32_t>(value);
         }
+        used_ = used;
     }
 
     void halve() {
-        for (int i = 0; i < limb_count; ++i) {
-            const std::uint32_t high = i + 1 < limb_count ? limbs_[i + 1] << 31 : 0;
+        for (int i = 0; i < used_; ++i) {
+            const std::uint32_t high = i + 1 < used_ ? limbs_[i + 1] << 31 : 0;
             limbs_[i] = (limbs_[i] >> 1) | high;
         }
     }
 
+    // other is no greater than this number.
     void subtract(const BigNumber& other) {
         std::int64_t borrow = 0;
-        for (int i = 0; i < limb_count; ++i) {
+        for (int i = 0; i < used_; ++i) {
             const std::int64_t difference = std::int64_t{limbs_[i]} - other.limbs_[i] - borrow;
             borrow = difference < 0 ? 1 : 0;
             limbs_[i] = static_cast<std::uint32_t>(difference);
@@ -79,14 +84,14 @@ public:
     }
 
     int compare(const BigNumber& other) const {
-        for (int i = limb_count - 1; i >= 0; --i) {
+        for (int i = (used_ > other.used_ ? used_ : other.used_) - 1; i >= 0; --i) {
             if (limbs_[i] != other.limbs_[i]) return limbs_[i] < other.limbs_[i] ? -1 : 1;
         }
         return 0;
     }
 
     int bit_length() const {
-        int limb = limb_count - 1;
+        int limb = used_ - 1;
         while (limb >= 0 && limbs_[limb] == 0) --limb;
         if (limb < 0) return 0;
         int bits = limb * 32;
@@ -98,6 +103,7 @@ public:
 
 private:
     std::array<std::uint32_t, limb_count> limbs_;
+    int used_;  // limbs from here on are 0
 };
 
 // Digits as "%f" takes them: leading zeros carry no digit, digits past the kept ones only
