@@ -56,6 +56,7 @@ const ProductCase product_cases[] = {
     {"control_character_is_no_space", "GetQuendrix", subkey_lines(quendrix, {"\x01" "9.0", "5.0"}), "5.0"},
     {"exact_power_of_two_shift", "GetQuendrix", subkey_lines(quendrix, {"0.005", "0.004"}), "0.005"},
     {"integer_of_25_bits", "GetQuendrix", subkey_lines(quendrix, {"20000000", "15000000"}), "20000000"},
+    {"integer_carried_into_a_second_limb", "GetQuendrix", subkey_lines(quendrix, {"5000000000", "4000000000"}), "5000000000"},
     {"more_than_128_integer_digits", "GetQuendrix", subkey_lines(quendrix, {std::string(130, '9'), "9.9"}), std::string(130, '9')},
     {"more_than_128_digits_ending_in_zeros", "GetQuendrix", subkey_lines(quendrix, {"1" + std::string(129, '0'), "9.9"}), "1" + std::string(129, '0')},
     {"beyond_the_float_range_by_the_exponent", "GetQuendrix",
