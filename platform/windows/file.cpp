@@ -1,4 +1,5 @@
-// Windows side of file reading. This file is used for Windows only.
+// Windows side of opening a file for reading (reading and closing it:
+// platform/windows/file_reading.cpp). This file is used for Windows only.
 #include "platform/file.h"
 
 #include <windows.h>
@@ -14,16 +15,6 @@ FileHandle open_file_for_reading(const char* path) noexcept {
         return nullptr;
     }
     return file;
-}
-
-std::size_t read_file(FileHandle file, unsigned char* buffer, std::size_t size) noexcept {
-    DWORD read = 0;
-    if (!ReadFile(static_cast<HANDLE>(file), buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
-    return read;
-}
-
-void close_file(FileHandle file) noexcept {
-    if (file != nullptr) CloseHandle(static_cast<HANDLE>(file));
 }
 
 }  // namespace platform

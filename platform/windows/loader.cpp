@@ -1,4 +1,5 @@
-// Windows side of the loader seam. This file is used for Windows only.
+// Windows side of the loader seam: the VISA library (loading any library by its path:
+// platform/windows/library_handles.cpp). This file is used for Windows only.
 #include "platform/loader.h"
 
 #include <windows.h>
@@ -10,18 +11,6 @@
 namespace platform {
 
 LoadLibraryExFunction load_library_ex = LoadLibraryExA;
-
-LibraryHandle load_library(const char* path) noexcept {
-    return LoadLibraryA(path);
-}
-
-void* find_symbol(LibraryHandle library, const char* name) noexcept {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-
-void free_library(LibraryHandle library) noexcept {
-    if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
-}
 
 namespace {
 

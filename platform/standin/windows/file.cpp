@@ -37,14 +37,4 @@ FileHandle open_file_for_reading(const char* path) noexcept try {
     return nullptr;
 }
 
-std::size_t read_file(FileHandle file, unsigned char* buffer, std::size_t size) noexcept {
-    DWORD read = 0;
-    if (!ReadFile(static_cast<HANDLE>(file), buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
-    return read;
-}
-
-void close_file(FileHandle file) noexcept {
-    if (file != nullptr) CloseHandle(static_cast<HANDLE>(file));
-}
-
 }  // namespace platform

@@ -9,18 +9,6 @@
 
 namespace platform {
 
-LibraryHandle load_library(const char* path) noexcept {
-    return LoadLibraryA(path);
-}
-
-void* find_symbol(LibraryHandle library, const char* name) noexcept {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-
-void free_library(LibraryHandle library) noexcept {
-    if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
-}
-
 LibraryHandle load_visa_library() noexcept try {
     HMODULE self = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
